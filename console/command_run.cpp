@@ -1,0 +1,103 @@
+#include "console/command_run.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "console/responsive_wait.h"
+#include "console/scoped_handle.h"
+
+namespace console {
+namespace {
+
+unsigned long PlatformId() {
+  OSVERSIONINFOA info;
+  std::memset(&info, 0, sizeof info);
+  info.dwOSVersionInfoSize = sizeof info;
+  // Every system that can still run this program is of the NT family.
+  info.dwPlatformId = VER_PLATFORM_WIN32_NT;
+  GetVersionExA(&info);
+  return info.dwPlatformId;
+}
+
+DWORD BytesWaiting(HANDLE readEnd) {
+  DWORD available = 0;
+  // Fails once the pipe is empty and has no writer left; that is "nothing waiting" too.
+  if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) return 0;
+  return available;
+}
+
+// Reads exactly the `available` bytes the peek reported, so the read never blocks, and appends
+// them up to the first zero byte. False when nothing was delivered.
+bool AppendPiece(HANDLE readEnd, DWORD available, std::string& output) {
+  std::string piece(available, '\0');
+  DWORD delivered = 0;
+  if (!ReadFile(readEnd, &piece[0], available, &delivered, nullptr) || delivered == 0) {
+    return false;
+  }
+  piece.resize(delivered);
+  output.append(piece.c_str());
+  return true;
+}
+
+bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
+
+}  // namespace
+
+std::string InterpreterPrefix(unsigned long platformId) {
+  return platformId == VER_PLATFORM_WIN32_NT ? "cmd.exe /c " : "command.com /c ";
+}
+
+std::string RunCapturedCommand(const std::string& command) {
+  SECURITY_ATTRIBUTES pipeAttributes;
+  std::memset(&pipeAttributes, 0, sizeof pipeAttributes);
+  pipeAttributes.nLength = sizeof pipeAttributes;
+  pipeAttributes.lpSecurityDescriptor = nullptr;
+  pipeAttributes.bInheritHandle = TRUE;
+
+  ScopedHandle readEnd;
+  ScopedHandle writeEnd;
+  if (CreatePipe(readEnd.Receive(), writeEnd.Receive(), &pipeAttributes, 0)) {
+    // Only the write end is the child's; an inherited read end would keep the pipe open in it.
+    SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
+  }
+
+  STARTUPINFOA startup;
+  std::memset(&startup, 0, sizeof startup);
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = writeEnd.Get();
+  startup.hStdError = writeEnd.Get();
+
+  // CreateProcessA may write into the command line, so it gets its own copy.
+  std::string commandLine = InterpreterPrefix(PlatformId()) + command;
+  PROCESS_INFORMATION info;
+  std::memset(&info, 0, sizeof info);
+  const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &info);
+  ScopedHandle process(started ? info.hProcess : nullptr);
+  ScopedHandle thread(started ? info.hThread : nullptr);
+  // From here on the child's copy is the only writer.
+  writeEnd.Reset();
+  if (!process.Valid()) return std::string();
+
+  std::string output;
+  for (;;) {
+    // Asked before the peek: once the child has ended, everything it wrote is already in the
+    // pipe, so this pass and the ones after it read it all before the loop is left.
+    const bool ended = HasEnded(process.Get());
+    const DWORD available = readEnd.Valid() ? BytesWaiting(readEnd.Get()) : 0;
+    const bool read = available > 0 && AppendPiece(readEnd.Get(), available, output);
+    if (ended) {
+      if (read) continue;
+      break;
+    }
+    CheckPendingInput();
+    ResponsiveWait(1);
+  }
+  return output;
+}
+
+}  // namespace console
