@@ -1,0 +1,159 @@
+#include "app/controls.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <mutex>
+
+#include "app/rules.h"
+
+namespace app {
+namespace {
+
+constexpr char kTransparentLabelClass[] = "LudvaneTransparentLabel";
+
+// Guards every label's caption: the link job reads captions from its own thread.
+std::mutex g_captionLock;
+
+struct LabelState {
+  std::string caption;
+};
+
+LabelState* StateOf(HWND label) {
+  return reinterpret_cast<LabelState*>(GetWindowLongPtrA(label, GWLP_USERDATA));
+}
+
+void PaintLabel(HWND label) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(label, &paint);
+  const std::string caption = ReadCaption(label);
+  if (!caption.empty()) {
+    HGDIOBJ formerFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    RECT client;
+    GetClientRect(label, &client);
+    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &client,
+              DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
+    SelectObject(dc, formerFont);
+  }
+  EndPaint(label, &paint);
+}
+
+LRESULT CALLBACK TransparentLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      auto state = std::make_unique<LabelState>();
+      if (create->lpszName) state->caption = create->lpszName;
+      std::lock_guard<std::mutex> hold(g_captionLock);
+      SetWindowLongPtrA(label, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
+      break;
+    }
+    case WM_NCDESTROY: {
+      std::unique_ptr<LabelState> state;
+      {
+        std::lock_guard<std::mutex> hold(g_captionLock);
+        state.reset(StateOf(label));
+        SetWindowLongPtrA(label, GWLP_USERDATA, 0);
+      }
+      break;
+    }
+    case WM_PAINT:
+      PaintLabel(label);
+      return 0;
+    case WM_NCHITTEST:
+      // Clicks fall through to the window beneath; a label runs nothing.
+      return HTTRANSPARENT;
+  }
+  return DefWindowProcA(label, message, wParam, lParam);
+}
+
+HWND CreateChild(const char* className, DWORD exStyle, DWORD style, HWND parent, int id,
+                 const RECT& place, const char* caption) {
+  HWND child = CreateWindowExA(
+      exStyle, className, caption, WS_CHILD | WS_CLIPSIBLINGS | style, place.left, place.top,
+      place.right - place.left, place.bottom - place.top, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+               FALSE);
+  return child;
+}
+
+}  // namespace
+
+void RegisterControlClasses(HINSTANCE instance) {
+  WNDCLASSA labelClass = {};
+  labelClass.lpfnWndProc = TransparentLabelProc;
+  labelClass.hInstance = instance;
+  labelClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  labelClass.hbrBackground = nullptr;  // the parent's background shows through
+  labelClass.lpszClassName = kTransparentLabelClass;
+  RegisterClassA(&labelClass);
+}
+
+HWND CreatePushButton(HWND parent, int id, const RECT& place, const char* caption) {
+  return CreateChild("BUTTON", 0,
+                     WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE, parent, id,
+                     place, caption);
+}
+
+HWND CreateTransparentLabel(HWND parent, int id, const RECT& place, const char* caption) {
+  return CreateChild(kTransparentLabelClass, WS_EX_TRANSPARENT, 0, parent, id, place, caption);
+}
+
+std::string ReadCaption(HWND label) {
+  std::lock_guard<std::mutex> hold(g_captionLock);
+  const LabelState* state = IsWindow(label) ? StateOf(label) : nullptr;
+  return state ? state->caption : std::string();
+}
+
+void WriteCaption(HWND label, const std::string& caption) {
+  {
+    std::lock_guard<std::mutex> hold(g_captionLock);
+    if (LabelState* state = StateOf(label)) state->caption = caption;
+  }
+  SetWindowTextA(label, caption.c_str());
+  // Repaint the parent's background under the label, and whatever lies over it, before the
+  // label draws its new caption.
+  HWND parent = GetParent(label);
+  RECT covered;
+  GetWindowRect(label, &covered);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&covered), 2);
+  RedrawWindow(parent, &covered, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  InvalidateRect(label, nullptr, FALSE);
+}
+
+HWND CreateProgressBar(HWND parent, int id, const RECT& place, ProgressBar& bar) {
+  INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&classes);
+  bar.window = CreateChild(PROGRESS_CLASSA, WS_EX_STATICEDGE, 0, parent, id, place, nullptr);
+  SetProgressMaximum(bar, bar.maximum);
+  SetProgressPosition(bar, bar.position);
+  return bar.window;
+}
+
+void SetProgressMaximum(ProgressBar& bar, int32_t maximum) {
+  bar.maximum = ClampProgressValue(maximum);
+  const int32_t low = bar.minimum < bar.maximum ? bar.minimum : bar.maximum;
+  const int32_t high = bar.minimum < bar.maximum ? bar.maximum : bar.minimum;
+  SendMessageA(bar.window, PBM_SETRANGE, 0, MAKELPARAM(low, high));
+}
+
+void SetProgressPosition(ProgressBar& bar, int32_t position) {
+  bar.position = ClampProgressValue(position);
+  SendMessageA(bar.window, PBM_SETPOS,
+               static_cast<WPARAM>(ClampPositionIntoRange(bar.position, bar.minimum, bar.maximum)),
+               0);
+}
+
+void SetTimerPeriod(WindowTimer& timer, int32_t period) {
+  period = NormalizedTimerPeriod(period);
+  if (period == timer.period) return;
+  if (timer.period > 0) KillTimer(timer.owner, timer.id);
+  timer.period = period;
+  if (period > 0) SetTimer(timer.owner, timer.id, static_cast<UINT>(period), nullptr);
+}
+
+}  // namespace app

@@ -1,0 +1,67 @@
+#include "app/folder_picker.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <utility>
+#include <vector>
+
+namespace app {
+namespace {
+
+// Frees the picker's item list through the shell allocator.
+struct ItemList {
+  LPITEMIDLIST items = nullptr;
+  ~ItemList() {
+    if (items) CoTaskMemFree(items);
+  }
+};
+
+// Disables this thread's top-level windows for the picker's life; gives each back its former
+// enabled state, and the former foreground and active windows back their place, afterwards.
+class DisabledThreadWindows {
+ public:
+  DisabledThreadWindows() : foreground_(GetForegroundWindow()), active_(GetActiveWindow()) {
+    EnumThreadWindows(GetCurrentThreadId(), &Remember, reinterpret_cast<LPARAM>(&windows_));
+    for (const auto& window : windows_) EnableWindow(window.first, FALSE);
+  }
+  ~DisabledThreadWindows() {
+    for (const auto& window : windows_) EnableWindow(window.first, window.second);
+    if (foreground_) SetForegroundWindow(foreground_);
+    if (active_) SetActiveWindow(active_);
+  }
+  DisabledThreadWindows(const DisabledThreadWindows&) = delete;
+  DisabledThreadWindows& operator=(const DisabledThreadWindows&) = delete;
+
+  HWND active() const { return active_; }
+
+ private:
+  static BOOL CALLBACK Remember(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<std::pair<HWND, BOOL>>*>(list)->emplace_back(
+        window, IsWindowEnabled(window));
+    return TRUE;
+  }
+
+  HWND foreground_;
+  HWND active_;
+  std::vector<std::pair<HWND, BOOL>> windows_;
+};
+
+}  // namespace
+
+std::string PickFolder(const char* title) {
+  DisabledThreadWindows disabled;
+  BROWSEINFOA browse = {};
+  browse.hwndOwner = disabled.active();
+  browse.pidlRoot = nullptr;  // the desktop
+  browse.lpszTitle = title;
+  browse.ulFlags = BIF_EDITBOX;
+  ItemList picked;
+  picked.items = SHBrowseForFolderA(&browse);
+  if (!picked.items) return std::string();
+  char path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListA(picked.items, path)) return std::string();
+  return path;
+}
+
+}  // namespace app

@@ -1,0 +1,145 @@
+#include "app/main_window.h"
+
+#include <string>
+
+#include "app/controls.h"
+#include "app/folder_picker.h"
+#include "app/message_box.h"
+#include "app/process_end.h"
+#include "app/progress_window.h"
+#include "app/registry.h"
+#include "app/rules.h"
+#include "app/texts.h"
+#include "app/window_loader.h"
+#include "link/path_tests.h"
+
+namespace app {
+namespace {
+
+constexpr char kMainWindowClass[] = "LudvaneMainWindow";
+constexpr char kSteamInstallKey[] = "SOFTWARE\\WOW6432Node\\Rockstar Games\\GTAV";
+constexpr char kSteamInstallValue[] = "InstallFolderSteam";
+
+// Control identifiers; the captions' names are those the tool's users know the controls by.
+enum ControlId : int {
+  kSteamBrowseButton = 1,   // 按钮1
+  kEpicBrowseButton = 2,    // 按钮2
+  kStartButton = 3,         // 按钮3
+  kSteamCaptionLabel = 11,  // 透明标签2
+  kEpicCaptionLabel = 12,   // 透明标签1
+  kSteamLocation = 13,      // S版GTA5位置
+  kEpicLocation = 14,       // E版GTA5位置
+};
+
+HWND g_window = nullptr;
+HWND g_steamBrowseButton = nullptr;
+HWND g_epicBrowseButton = nullptr;
+HWND g_startButton = nullptr;
+HWND g_steamLocation = nullptr;
+HWND g_epicLocation = nullptr;
+
+void FillSteamLocationFromRegistry() {
+  const auto value = ReadRegistryText(HKEY_LOCAL_MACHINE, kSteamInstallKey, kSteamInstallValue);
+  WriteCaption(g_steamLocation, value ? SteamFolderFromRegistryValue(*value)
+                                      : std::string(texts::kLookupFailedText));
+}
+
+void ChooseFolderInto(HWND field, const char* pickerTitle) {
+  // A cancelled picker empties the field.
+  WriteCaption(field, WithTrailingBackslash(PickFolder(pickerTitle)));
+}
+
+// A location passes only when it names a folder that exists: links to a missing folder would
+// all dangle while the tool reported success.
+bool NamesExistingFolder(const std::string& location) {
+  return !location.empty() && link::FolderExists(location);
+}
+
+void OnStartClicked() {
+  if (!NamesExistingFolder(ReadCaption(g_steamLocation)) ||
+      !NamesExistingFolder(ReadCaption(g_epicLocation))) {
+    ShowMessage(texts::kNoFolderChosenText);
+    return;
+  }
+  if (!AskYesNo(texts::kConfirmText)) return;
+  LoadProgressWindow();
+  // Hidden, not destroyed: the link job reads the Steam location from it.
+  ShowWindow(g_window, SW_HIDE);
+}
+
+void OnClicked(int controlId) {
+  switch (controlId) {
+    case kSteamBrowseButton:
+      ChooseFolderInto(g_steamLocation, texts::kSteamPickerTitle);
+      break;
+    case kEpicBrowseButton:
+      ChooseFolderInto(g_epicLocation, texts::kEpicPickerTitle);
+      break;
+    case kStartButton:
+      OnStartClicked();
+      break;
+  }
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && lParam != 0) OnClicked(LOWORD(wParam));
+      return 0;
+    case kEndProcessMessage:
+      EndProcessNow(static_cast<UINT>(wParam));
+    case WM_DESTROY:
+      EndProcessNow(0);
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RegisterMainWindowClass(HINSTANCE instance) {
+  RegisterTopLevelClass(instance, kMainWindowClass, MainWindowProc);
+}
+
+HWND LoadMainWindow() {
+  g_window = CreateTopLevelWindow({kMainWindowClass, texts::kMainWindowTitle, 784, 189,
+                                   WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN});
+  SetProcessEndWindow(g_window);
+  g_startButton = CreatePushButton(g_window, kStartButton, Place(192, 112, 128, 32),
+                                   texts::kStartButtonCaption);
+  g_epicBrowseButton = CreatePushButton(g_window, kEpicBrowseButton, Place(648, 64, 128, 32),
+                                        texts::kEpicBrowseCaption);
+  g_epicLocation = CreateTransparentLabel(g_window, kEpicLocation, Place(120, 72, 520, 24), "");
+  HWND epicCaption = CreateTransparentLabel(g_window, kEpicCaptionLabel, Place(0, 64, 104, 32),
+                                            texts::kEpicCaptionLabel);
+  HWND steamCaption = CreateTransparentLabel(g_window, kSteamCaptionLabel, Place(7, 8, 96, 32),
+                                             texts::kSteamCaptionLabel);
+  g_steamLocation = CreateTransparentLabel(g_window, kSteamLocation, Place(120, 13, 512, 24), "");
+  g_steamBrowseButton = CreatePushButton(g_window, kSteamBrowseButton, Place(648, 11, 128, 32),
+                                         texts::kSteamBrowseCaption);
+  const HWND topFirst[] = {g_startButton, g_epicBrowseButton, g_epicLocation,     epicCaption,
+                           steamCaption,  g_steamLocation,    g_steamBrowseButton};
+  ArrangeAndShowControls(topFirst, sizeof(topFirst) / sizeof(topFirst[0]));
+
+  FillSteamLocationFromRegistry();  // the created event: before the window is first seen
+  ShowLoadedWindow(g_window);
+  SetFocus(g_steamBrowseButton);
+  return g_window;
+}
+
+HWND SteamLocationField() { return g_steamLocation; }
+HWND EpicLocationField() { return g_epicLocation; }
+
+bool HandleTabKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
+  const HWND cycle[] = {g_steamBrowseButton, g_epicBrowseButton, g_startButton};
+  constexpr int kCount = 3;
+  for (int i = 0; i < kCount; ++i) {
+    if (message.hwnd != cycle[i]) continue;
+    const bool backwards = GetKeyState(VK_SHIFT) < 0;
+    SetFocus(cycle[(i + (backwards ? kCount - 1 : 1)) % kCount]);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace app

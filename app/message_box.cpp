@@ -1,0 +1,17 @@
+#include "app/message_box.h"
+
+#include <windows.h>
+
+#include "app/texts.h"
+
+namespace app {
+
+void ShowMessage(const char* text) {
+  MessageBoxA(nullptr, text, texts::kMessageBoxCaption, MB_OK | MB_TASKMODAL);
+}
+
+bool AskYesNo(const char* text) {
+  return MessageBoxA(nullptr, text, texts::kMessageBoxCaption, MB_YESNO | MB_TASKMODAL) == IDYES;
+}
+
+}  // namespace app

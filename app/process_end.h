@@ -1,0 +1,24 @@
+// Ending the process, always with the user-interface thread doing it.
+#pragma once
+
+#include <windows.h>
+
+namespace app {
+
+// Messages the other thread posts to the user-interface thread's windows.
+enum : UINT {
+  kEndProcessMessage = WM_APP + 1,      // wParam: the exit code
+  kSetTimerPeriodMessage = WM_APP + 2,  // wParam: the period in milliseconds
+};
+
+// The user-interface thread's window that carries out end requests (kEndProcessMessage); it
+// lives until the process ends.
+void SetProcessEndWindow(HWND window);
+
+// Ends the process at once with `code`. User-interface thread only.
+[[noreturn]] void EndProcessNow(UINT code);
+
+// Asks the user-interface thread to end the process; for any other thread.
+void RequestProcessEnd(UINT code);
+
+}  // namespace app

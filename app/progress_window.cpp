@@ -1,0 +1,82 @@
+#include "app/progress_window.h"
+
+#include <string>
+
+#include "app/controls.h"
+#include "app/main_window.h"
+#include "app/process_end.h"
+#include "app/texts.h"
+#include "app/window_loader.h"
+#include "link/link_job.h"
+#include "link/path_tests.h"
+
+namespace app {
+namespace {
+
+constexpr char kProgressWindowClass[] = "LudvaneProgressWindow";
+constexpr int32_t kProgressMaximum = 35;
+constexpr int32_t kTickPeriodMs = 100;
+
+enum ControlId : int {
+  kNoticeLabel = 1,  // 透明标签3
+  kTargetField = 2,  // 透明标签2
+  kProgressBar = 3,  // 进度条1
+  kTimer = 4,        // 时钟1
+};
+
+HWND g_window = nullptr;
+HWND g_targetField = nullptr;
+ProgressBar g_bar;
+WindowTimer g_timer;
+HANDLE g_linkJobThread = nullptr;  // open for the life of the process; the job ends it
+
+void PrepareAndStart() {
+  const std::string destination = ReadCaption(EpicLocationField()) + "GTAV\\";
+  link::CreateFolder(destination);
+  WriteCaption(g_targetField, destination);
+  g_linkJobThread = CreateThread(nullptr, 0, link::RunLinkJob, nullptr, 0, nullptr);
+  SetProgressMaximum(g_bar, kProgressMaximum);
+  SetTimerPeriod(g_timer, kTickPeriodMs);
+}
+
+LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == g_timer.id) SetProgressPosition(g_bar, link::g_progressCount.load());
+      return 0;
+    case kSetTimerPeriodMessage:
+      SetTimerPeriod(g_timer, static_cast<int32_t>(wParam));
+      return 0;
+    case WM_DESTROY:
+      EndProcessNow(0);
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RegisterProgressWindowClass(HINSTANCE instance) {
+  RegisterTopLevelClass(instance, kProgressWindowClass, ProgressWindowProc);
+}
+
+HWND LoadProgressWindow() {
+  g_window =
+      CreateTopLevelWindow({kProgressWindowClass, "", 503, 72, WS_CLIPCHILDREN | WS_MINIMIZEBOX});
+  HWND notice =
+      CreateTransparentLabel(g_window, kNoticeLabel, Place(40, 32, 424, 32), texts::kNoticeCaption);
+  g_targetField = CreateTransparentLabel(g_window, kTargetField, Place(112, 128, 248, 32), "");
+  g_timer.owner = g_window;
+  g_timer.id = kTimer;
+  HWND bar = CreateProgressBar(g_window, kProgressBar, Place(8, 8, 488, 16), g_bar);
+  const HWND topFirst[] = {notice, g_targetField, bar};
+  ArrangeAndShowControls(topFirst, sizeof(topFirst) / sizeof(topFirst[0]));
+
+  PrepareAndStart();  // the created event: before the window is first seen
+  ShowLoadedWindow(g_window);
+  return g_window;
+}
+
+HWND ProgressWindow() { return g_window; }
+HWND TargetField() { return g_targetField; }
+
+}  // namespace app

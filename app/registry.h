@@ -1,0 +1,16 @@
+// Reading one text value from the registry.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace app {
+
+// A REG_SZ value up to its first zero byte, or a REG_EXPAND_SZ value with its environment
+// variables expanded. Nothing for a missing key or value, a value of zero bytes, or a value of
+// any other type. Reads in the process's default registry view; any length.
+std::optional<std::string> ReadRegistryText(HKEY root, const char* keyName, const char* valueName);
+
+}  // namespace app

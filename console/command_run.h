@@ -1,0 +1,17 @@
+// Running one console command line through the command interpreter, output captured.
+#pragma once
+
+#include <string>
+
+namespace console {
+
+// "cmd.exe /c " on the Windows NT family (platform id 2), "command.com /c " otherwise.
+std::string InterpreterPrefix(unsigned long platformId);
+
+// Runs the interpreter prefix followed by `command` with its console hidden and returns every
+// byte it wrote to standard output and standard error, in order. Blocks until the child has
+// ended, keeping the calling thread's message queue serviced. Empty when nothing was read or
+// the child could not be started.
+std::string RunCapturedCommand(const std::string& command);
+
+}  // namespace console

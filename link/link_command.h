@@ -1,0 +1,22 @@
+// Making one link on disk with the command interpreter's mklink.
+#pragma once
+
+#include <string>
+
+namespace link {
+
+enum LinkKind : int { kFileSymbolicLink = 0, kDirectoryJunction = 1 };
+
+// mklink "LINK" "SOURCE" for a file link, mklink /J "LINK" "SOURCE" for a junction; the paths
+// stand between the quotes as they are.
+std::string BuildLinkCommandLine(const std::string& linkPath, const std::string& sourcePath,
+                                 int kind);
+
+// mklink prints "<<===>>" between the two paths when it has made a link.
+bool OutputShowsLinkMade(const std::string& output);
+
+// Runs the link command; true when its output shows that the link was made.
+bool MakeLink(const std::string& linkPath, const std::string& sourcePath,
+              int kind = kFileSymbolicLink);
+
+}  // namespace link
