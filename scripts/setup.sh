@@ -2,7 +2,7 @@
 # Installs the Debian packages Ludvane needs to build, run and test on Linux (only missing ones).
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
-          wine wine64 xvfb xauth x11-apps imagemagick fonts-wqy-microhei locales
+          wine wine64 xvfb xauth x11-apps x11-utils imagemagick fonts-wqy-microhei locales
           googletest clang-format zip file python3)
 missing=()
 for p in "${packages[@]}"; do
