@@ -1,0 +1,134 @@
+// A stand-in for the command interpreter, copied as cmd.exe beside a copy of ludvane.exe so
+// that "cmd.exe /c mklink ..." starts it. Wine's own mklink makes no links.
+//
+// Every command line is appended to cmd-log.txt beside this program, one line each: the bytes
+// after the program name and the blanks that follow it, as Windows passed them (so
+// "cmd.exe /c mklink ..." is logged as "/c mklink ...").
+//
+// It imitates mklink:  mklink "L" "T" creates a small file L naming T; mklink /J "L" "T" creates
+// a folder L. An existing L gets mklink's error on standard error and exit code 1; a made link
+// gets mklink's report on standard output and exit code 0. Anything else is only logged.
+//
+// cmd-delay-ms.txt beside it, when present, holds a number of milliseconds to wait after the
+// link is made and before answering, to make a conversion slow enough to watch.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string OwnFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder = path;
+  return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+// The command line after the program name, which may be quoted, and its following blanks.
+std::string ArgumentsOf(const char* commandLine) {
+  const char* p = commandLine;
+  if (*p == '"') {
+    ++p;
+    while (*p && *p != '"') ++p;
+    if (*p) ++p;
+  } else {
+    while (*p && *p != ' ' && *p != '\t') ++p;
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  return p;
+}
+
+void AppendToFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+std::string ReadFileText(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char buffer[256];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
+}
+
+void Write(DWORD stream, const std::string& text) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(stream), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// Reads a quoted path at `p` as cmd.exe does: everything up to the closing quote, backslashes
+// included. Leaves `p` after it.
+bool NextQuoted(const char*& p, std::string& path) {
+  while (*p == ' ') ++p;
+  if (*p != '"') return false;
+  const char* start = ++p;
+  while (*p && *p != '"') ++p;
+  if (!*p) return false;
+  path.assign(start, p);
+  ++p;
+  return true;
+}
+
+// Makes the link; returns mklink's exit code.
+int Mklink(const char* p) {
+  const bool junction = strncmp(p, "/J ", 3) == 0;
+  if (junction) p += 3;
+  std::string link;
+  std::string target;
+  if (!NextQuoted(p, link) || !NextQuoted(p, target)) {
+    Write(STD_ERROR_HANDLE, "The syntax of the command is incorrect.\r\n");
+    return 1;
+  }
+  bool made;
+  if (junction) {
+    made = CreateDirectoryA(link.c_str(), nullptr) != 0;
+  } else {
+    HANDLE file = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    made = file != INVALID_HANDLE_VALUE;
+    if (made) {
+      const std::string content = "link to " + target;
+      DWORD written = 0;
+      WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+      CloseHandle(file);
+    }
+  }
+  if (!made) {
+    Write(STD_ERROR_HANDLE,
+          GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS
+              ? "Cannot create a file when that file already exists.\r\n"
+              : "The system cannot find the path specified.\r\n");
+    return 1;
+  }
+  Write(STD_OUTPUT_HANDLE, (junction ? "Junction created for " : "symbolic link created for ") +
+                               link + " <<===>> " + target + "\r\n");
+  return 0;
+}
+
+}  // namespace
+
+int main() {
+  const std::string folder = OwnFolder();
+  const std::string arguments = ArgumentsOf(GetCommandLineA());
+  AppendToFile(folder + "cmd-log.txt", arguments + "\n");
+
+  const char* p = arguments.c_str();
+  if (strncmp(p, "/c ", 3) != 0) return 0;
+  p += 3;
+  if (strncmp(p, "mklink ", 7) != 0) return 0;
+
+  const int code = Mklink(p + 7);
+  const int delayMs = std::atoi(ReadFileText(folder + "cmd-delay-ms.txt").c_str());
+  if (delayMs > 0) Sleep(static_cast<DWORD>(delayMs));
+  return code;
+}
