@@ -1,0 +1,431 @@
+#include "tests/ui/ui_driver.h"
+
+#include <shlobj.h>
+
+#include <filesystem>
+#include <system_error>
+
+namespace ui_driver {
+namespace {
+
+constexpr char kDialogClass[] = "#32770";
+constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr char kFolderTreeClass[] = "SysTreeView32";
+
+std::string FolderOf(const std::string& path) {
+  const auto cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+struct WindowSearch {
+  DWORD processId;
+  std::string className;
+  std::string title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId) return TRUE;
+  if (!search->className.empty() && ClassOf(window) != search->className) return TRUE;
+  if (!search->title.empty() && TextOf(window) != search->title) return TRUE;
+  search->found.push_back(window);
+  return TRUE;
+}
+
+bool HasChildOfClass(HWND parent, const char* className) {
+  for (const auto& child : ChildControls(parent)) {
+    if (lstrcmpiA(child.className.c_str(), className) == 0) return true;
+  }
+  return false;
+}
+
+bool IsMessageBox(HWND dialog) {
+  const HWND text = ChildById(dialog, kMessageBoxTextId);
+  return text && lstrcmpiA(ClassOf(text).c_str(), "Static") == 0 &&
+         !HasChildOfClass(dialog, kFolderTreeClass);
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout,
+               milliseconds pollInterval) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return condition();
+    Sleep(static_cast<DWORD>(pollInterval.count()));
+  }
+}
+
+std::string OwnFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return FolderOf(path);
+}
+
+std::string FindLudvaneExe() {
+  const std::string own = OwnFolder();
+  for (const std::string& candidate : {own + "\\ludvane.exe", FolderOf(own) + "\\ludvane.exe"}) {
+    if (FileExists(candidate)) return candidate;
+  }
+  return std::string();
+}
+
+// --- Process ---
+
+Process::Process(const std::string& exePath, const std::string& workingFolder) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  std::string commandLine = "\"" + exePath + "\"";
+  if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_)) {
+    startError_ = GetLastError();
+    info_ = {};
+    return;
+  }
+  // Lets the window searches below find its windows as soon as its message loop runs.
+  WaitForInputIdle(info_.hProcess, static_cast<DWORD>(kDefaultTimeout.count()));
+}
+
+Process::~Process() {
+  Terminate();
+  if (info_.hThread) CloseHandle(info_.hThread);
+  if (info_.hProcess) CloseHandle(info_.hProcess);
+}
+
+bool Process::Running() const {
+  return Started() && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::WaitForExit(milliseconds timeout) const {
+  return Started() &&
+         WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+DWORD Process::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (Started()) GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+void Process::Terminate(UINT exitCode) {
+  if (!Running()) return;
+  TerminateProcess(info_.hProcess, exitCode);
+  WaitForExit();
+}
+
+// --- Windows ---
+
+std::string ClassOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof(name));
+  return name;
+}
+
+std::string TextOf(HWND window) {
+  // For another process's window this reads the text the system keeps; no message is sent,
+  // so it never waits for the program.
+  const int length = GetWindowTextLengthA(window);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const int copied = GetWindowTextA(window, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+RECT OuterRect(HWND window) {
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+WindowFacts FactsOf(HWND window) {
+  WindowFacts facts;
+  facts.window = window;
+  facts.className = ClassOf(window);
+  facts.text = TextOf(window);
+  facts.id = static_cast<int>(GetWindowLongPtrA(window, GWLP_ID));
+  facts.style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+  facts.exStyle = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
+  facts.visible = (facts.style & WS_VISIBLE) != 0;
+  facts.enabled = IsWindowEnabled(window) != FALSE;
+  facts.rect = OuterRect(window);
+  if (facts.style & WS_CHILD) {
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&facts.rect), 2);
+  }
+  return facts;
+}
+
+std::vector<WindowFacts> ChildControls(HWND parent) {
+  std::vector<WindowFacts> children;
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(FactsOf(child));
+  }
+  return children;
+}
+
+HWND ChildById(HWND parent, int id) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (static_cast<int>(GetWindowLongPtrA(child, GWLP_ID)) == id) return child;
+  }
+  return nullptr;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const std::string& className,
+                                  const std::string& title) {
+  WindowSearch search{processId, className, title, {}};
+  EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindTopLevelWindow(DWORD processId, const std::string& className, const std::string& title) {
+  const auto found = TopLevelWindows(processId, className, title);
+  return found.empty() ? nullptr : found.front();
+}
+
+HWND WaitForTopLevelWindow(DWORD processId, const std::string& className, bool mustBeVisible,
+                           milliseconds timeout) {
+  HWND window = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND candidate : TopLevelWindows(processId, className)) {
+          if (!mustBeVisible || IsWindowVisible(candidate)) {
+            window = candidate;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeout);
+  return window;
+}
+
+// --- Message boxes ---
+
+std::vector<MessageBoxFacts> MessageBoxes(DWORD processId) {
+  std::vector<MessageBoxFacts> boxes;
+  for (HWND dialog : TopLevelWindows(processId, kDialogClass)) {
+    if (!IsMessageBox(dialog)) continue;
+    MessageBoxFacts box;
+    box.window = dialog;
+    box.caption = TextOf(dialog);
+    box.text = TextOf(ChildById(dialog, kMessageBoxTextId));
+    for (const auto& child : ChildControls(dialog)) {
+      if (lstrcmpiA(child.className.c_str(), "Button") == 0 && child.visible) {
+        box.buttons.push_back(child.id);
+      }
+    }
+    boxes.push_back(box);
+  }
+  return boxes;
+}
+
+MessageBoxFacts WaitForMessageBox(DWORD processId, milliseconds timeout) {
+  MessageBoxFacts found;
+  WaitUntil(
+      [&] {
+        for (const auto& box : MessageBoxes(processId)) {
+          if (IsWindowVisible(box.window)) {
+            found = box;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeout);
+  return found;
+}
+
+void AnswerMessageBox(HWND box, int buttonId) {
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+}
+
+// --- Folder picker ---
+
+HWND FindFolderPicker(DWORD processId) {
+  for (HWND dialog : TopLevelWindows(processId, kDialogClass)) {
+    if (HasChildOfClass(dialog, kFolderTreeClass)) return dialog;
+  }
+  return nullptr;
+}
+
+HWND WaitForFolderPicker(DWORD processId, milliseconds timeout) {
+  HWND picker = nullptr;
+  WaitUntil(
+      [&] {
+        picker = FindFolderPicker(processId);
+        return picker && IsWindowVisible(picker);
+      },
+      timeout);
+  return picker && IsWindowVisible(picker) ? picker : nullptr;
+}
+
+std::vector<std::string> StaticTexts(HWND dialog) {
+  std::vector<std::string> texts;
+  for (const auto& child : ChildControls(dialog)) {
+    if (lstrcmpiA(child.className.c_str(), "Static") == 0) texts.push_back(child.text);
+  }
+  return texts;
+}
+
+bool AnswerFolderPicker(const Process& process, HWND picker, const std::string& path) {
+  // BFFM_SETSELECTIONA reads the path in the picker's own process.
+  const SIZE_T size = path.size() + 1;
+  void* remote =
+      VirtualAllocEx(process.Handle(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote) return false;
+  SIZE_T written = 0;
+  bool handedOver =
+      WriteProcessMemory(process.Handle(), remote, path.c_str(), size, &written) && written == size;
+  if (handedOver) {
+    // The picker's modal loop answers sent messages, so this returns once the tree has moved.
+    DWORD_PTR result = 0;
+    handedOver = SendMessageTimeoutA(picker, BFFM_SETSELECTIONA, TRUE,
+                                     reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
+                                     static_cast<UINT>(kDefaultTimeout.count()), &result) != 0;
+  }
+  VirtualFreeEx(process.Handle(), remote, 0, MEM_RELEASE);
+  if (handedOver) {
+    PostMessageA(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
+  }
+  return handedOver;
+}
+
+void CancelFolderPicker(HWND picker) {
+  PostMessageA(picker, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(picker, IDCANCEL)));
+}
+
+// --- Input ---
+
+void ClickButton(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
+void PostKey(HWND target, UINT virtualKey) {
+  const UINT scanCode = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+  const LPARAM down = 1 | (static_cast<LPARAM>(scanCode) << 16);
+  const LPARAM up = down | (1 << 30) | (static_cast<LPARAM>(1) << 31);
+  PostMessageA(target, WM_KEYDOWN, virtualKey, down);
+  PostMessageA(target, WM_KEYUP, virtualKey, up);
+}
+
+ShiftHeld::ShiftHeld(HWND anyWindowOfThread)
+    : ownThread_(GetCurrentThreadId()),
+      otherThread_(GetWindowThreadProcessId(anyWindowOfThread, nullptr)) {
+  // Attached threads share one input state, so the key state set here is the one the other
+  // thread's GetKeyState reads.
+  attached_ = otherThread_ != 0 && AttachThreadInput(ownThread_, otherThread_, TRUE) != FALSE;
+  if (!attached_) return;
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] |= 0x80;
+  keys[VK_LSHIFT] |= 0x80;
+  holding_ = SetKeyboardState(keys) != FALSE;
+}
+
+ShiftHeld::~ShiftHeld() {
+  if (holding_) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] &= static_cast<BYTE>(~0x80);
+    keys[VK_LSHIFT] &= static_cast<BYTE>(~0x80);
+    SetKeyboardState(keys);
+  }
+  if (attached_) AttachThreadInput(ownThread_, otherThread_, FALSE);
+}
+
+HWND FocusedWindow(HWND anyWindowOfThread) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  const DWORD thread = GetWindowThreadProcessId(anyWindowOfThread, nullptr);
+  if (!thread || !GetGUIThreadInfo(thread, &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+void PressCloseBox(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+void PostClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+
+// --- Registry ---
+
+bool SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type,
+                      const std::string& bytes) {
+  HKEY opened = nullptr;
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status =
+      RegSetValueExA(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size()));
+  RegCloseKey(opened);
+  return status == ERROR_SUCCESS;
+}
+
+bool DeleteRegistryValue(HKEY root, const std::string& key, const std::string& name) {
+  HKEY opened = nullptr;
+  const LONG open = RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &opened);
+  if (open == ERROR_FILE_NOT_FOUND) return true;
+  if (open != ERROR_SUCCESS) return false;
+  const LONG status = RegDeleteValueA(opened, name.c_str());
+  RegCloseKey(opened);
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+bool DeleteRegistryKey(HKEY root, const std::string& key) {
+  const LONG status = RegDeleteTreeA(root, key.c_str());
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return false;
+  // RegDeleteTree empties the key; the key itself goes last.
+  const LONG removed = RegDeleteKeyA(root, key.c_str());
+  return removed == ERROR_SUCCESS || removed == ERROR_FILE_NOT_FOUND;
+}
+
+bool SetSteamInstallText(const std::string& text) {
+  return SetSteamInstallRaw(REG_SZ, text + '\0');
+}
+
+bool SetSteamInstallRaw(DWORD type, const std::string& bytes) {
+  return SetRegistryValue(HKEY_LOCAL_MACHINE, kSteamInstallKey, kSteamInstallValue, type, bytes);
+}
+
+bool DeleteSteamInstallValue() {
+  return DeleteRegistryValue(HKEY_LOCAL_MACHINE, kSteamInstallKey, kSteamInstallValue);
+}
+
+bool DeleteSteamInstallKey() { return DeleteRegistryKey(HKEY_LOCAL_MACHINE, kSteamInstallKey); }
+
+// --- Files ---
+
+ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent) {
+  std::string base = parent;
+  if (base.empty()) {
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    base = current;
+  }
+  if (!base.empty() && base.back() != '\\') base += '\\';
+  path_ = base + name + '\\';
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+  std::filesystem::create_directories(path_, ignored);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+bool FolderExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace ui_driver

@@ -1,0 +1,214 @@
+// Drives the real ludvane.exe from outside, as a user would: starts it, finds its windows and
+// controls, answers its message boxes and folder pickers, presses its buttons and keys, and sets
+// the registry value it reads at start. Free of any test framework, so test programs and demo
+// programs alike can use it.
+//
+// Waiting: nothing here sleeps for a fixed time. Every wait polls a condition until it holds or
+// a deadline passes (WaitUntil), or waits on a handle with a timeout.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ui_driver {
+
+using std::chrono::milliseconds;
+
+// Long enough for a Wine process to start and show its window on a busy machine.
+inline constexpr milliseconds kDefaultTimeout{15000};
+
+// Polls `condition` every `pollInterval` until it returns true (→ true) or `timeout` has passed
+// (→ false; the condition is asked once more at the deadline).
+bool WaitUntil(const std::function<bool()>& condition, milliseconds timeout = kDefaultTimeout,
+               milliseconds pollInterval = milliseconds(20));
+
+// The folder of the running executable, with no trailing backslash.
+std::string OwnFolder();
+
+// The program under test: ludvane.exe beside the running executable or in the folder above it
+// (the tests live in build/<arch>/tests, the program in build/<arch>). Empty when not found.
+std::string FindLudvaneExe();
+
+// A started program with its process and thread handles; ending the object terminates the
+// program if it still runs and closes the handles.
+class Process {
+ public:
+  // Starts `exePath` with `workingFolder` (empty: the caller's) as its current folder.
+  explicit Process(const std::string& exePath, const std::string& workingFolder = "");
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  bool Started() const { return info_.hProcess != nullptr; }
+  // Why the start failed (GetLastError), 0 when it did not.
+  DWORD StartError() const { return startError_; }
+  DWORD Id() const { return info_.dwProcessId; }
+  HANDLE Handle() const { return info_.hProcess; }
+
+  bool Running() const;
+  // Waits for the program to end; true when it has.
+  bool WaitForExit(milliseconds timeout = kDefaultTimeout) const;
+  // The exit code once the program has ended; STILL_ACTIVE while it runs.
+  DWORD ExitCode() const;
+  // Ends the program at once (no-op when it has ended) and waits for it to be gone.
+  void Terminate(UINT exitCode = 1);
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+  DWORD startError_ = 0;
+};
+
+// A window's facts as another process sees them.
+struct WindowFacts {
+  HWND window = nullptr;
+  std::string className;
+  std::string text;  // the window text in the ANSI code page
+  int id = 0;        // a control's identifier (GWLP_ID)
+  RECT rect = {};    // a control: relative to its parent's client area; a top-level: screen
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  bool visible = false;  // its own WS_VISIBLE, not whether its parents are shown
+  bool enabled = false;
+};
+
+std::string ClassOf(HWND window);
+std::string TextOf(HWND window);
+WindowFacts FactsOf(HWND window);
+
+// The window's outer rectangle in screen coordinates, frame and title bar included.
+RECT OuterRect(HWND window);
+
+// The direct child windows in z-order, the topmost first.
+std::vector<WindowFacts> ChildControls(HWND parent);
+
+// The first direct child with this identifier, or null.
+HWND ChildById(HWND parent, int id);
+
+// The process's top-level windows (visible or not) whose class and title match; an empty
+// `className` or `title` matches any.
+std::vector<HWND> TopLevelWindows(DWORD processId, const std::string& className = "",
+                                  const std::string& title = "");
+
+// The process's first top-level window of this class (and title, when given), or null.
+HWND FindTopLevelWindow(DWORD processId, const std::string& className,
+                        const std::string& title = "");
+
+// Waits for such a window to exist and, with `mustBeVisible`, to be shown.
+HWND WaitForTopLevelWindow(DWORD processId, const std::string& className, bool mustBeVisible = true,
+                           milliseconds timeout = kDefaultTimeout);
+
+// --- Message boxes: dialogs of class #32770 whose text is the static control 0xFFFF. ---
+
+struct MessageBoxFacts {
+  HWND window = nullptr;
+  std::string caption;
+  std::string text;
+  std::vector<int> buttons;  // identifiers of its push buttons (IDOK, IDYES, IDNO, ...)
+};
+
+// All message boxes the process shows now.
+std::vector<MessageBoxFacts> MessageBoxes(DWORD processId);
+
+// Waits for a visible message box of the process; its facts, or window == null on timeout.
+MessageBoxFacts WaitForMessageBox(DWORD processId, milliseconds timeout = kDefaultTimeout);
+
+// Answers with a button (IDOK, IDYES, IDNO, IDCANCEL) without waiting for the box's owner.
+void AnswerMessageBox(HWND box, int buttonId);
+
+// --- The shell's folder picker: a #32770 dialog holding a tree of folders. ---
+
+HWND FindFolderPicker(DWORD processId);
+HWND WaitForFolderPicker(DWORD processId, milliseconds timeout = kDefaultTimeout);
+
+// The texts of the picker's static controls (its title is among them).
+std::vector<std::string> StaticTexts(HWND dialog);
+
+// Selects `path` in the picker (the text is written into the program's memory for
+// BFFM_SETSELECTIONA) and presses OK. False when the selection could not be handed over.
+bool AnswerFolderPicker(const Process& process, HWND picker, const std::string& path);
+
+// Presses Cancel.
+void CancelFolderPicker(HWND picker);
+
+// --- Input. Posted, never sent: the program may be inside a modal loop when it gets them. ---
+
+// Clicks a push button (BM_CLICK).
+void ClickButton(HWND button);
+
+// A key press and release posted to `target`, as the program's message loop would get it.
+void PostKey(HWND target, UINT virtualKey);
+
+// Holds Shift down in the input state of the thread that owns `anyWindowOfThread` for the
+// object's life, so that keys posted meanwhile read as shifted (GetKeyState(VK_SHIFT) < 0).
+// The caller's thread shares that thread's input state until then. Keep the object until the
+// program has handled the keys (wait for their effect), then let it go.
+class ShiftHeld {
+ public:
+  explicit ShiftHeld(HWND anyWindowOfThread);
+  ~ShiftHeld();
+  ShiftHeld(const ShiftHeld&) = delete;
+  ShiftHeld& operator=(const ShiftHeld&) = delete;
+
+  // False when the input state could not be shared, so Shift is not held.
+  bool Holding() const { return holding_; }
+
+ private:
+  DWORD ownThread_ = 0;
+  DWORD otherThread_ = 0;
+  bool attached_ = false;
+  bool holding_ = false;
+};
+
+// The control that has the keyboard focus in the window's thread, or null.
+HWND FocusedWindow(HWND anyWindowOfThread);
+
+// Asks the window to close as its close box does (WM_SYSCOMMAND SC_CLOSE), or directly with
+// WM_CLOSE.
+void PressCloseBox(HWND window);
+void PostClose(HWND window);
+
+// --- Registry. The program reads HKLM\<kSteamInstallKey>, value kSteamInstallValue. ---
+
+inline constexpr char kSteamInstallKey[] = "SOFTWARE\\WOW6432Node\\Rockstar Games\\GTAV";
+inline constexpr char kSteamInstallValue[] = "InstallFolderSteam";
+
+// Writes a value of any type with exactly these bytes, creating the key; false on failure.
+bool SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type,
+                      const std::string& bytes);
+// Removes the value, or the key with all it holds; true also when it was not there.
+bool DeleteRegistryValue(HKEY root, const std::string& key, const std::string& name);
+bool DeleteRegistryKey(HKEY root, const std::string& key);
+
+// The program's Steam install value: a REG_SZ text with its terminating zero, raw bytes of any
+// type, or none (only the value, or the whole GTAV key).
+bool SetSteamInstallText(const std::string& text);
+bool SetSteamInstallRaw(DWORD type, const std::string& bytes);
+bool DeleteSteamInstallValue();
+bool DeleteSteamInstallKey();
+
+// --- Files. ---
+
+// A folder made fresh under `parent` (the current folder when empty) and removed with all it
+// holds when the object ends.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& name, const std::string& parent = "");
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  // The folder's absolute path with a trailing backslash.
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+bool FolderExists(const std::string& path);
+
+}  // namespace ui_driver
