@@ -5,7 +5,6 @@ set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
 source "$here/wine-env.sh"
-ludvane_ensure_locale
 bash "$here/build.sh"
 export WINEPREFIX="$LUDVANE_BUILD/wineprefix"
 ludvane_ensure_prefix "$WINEPREFIX"
