@@ -22,4 +22,5 @@ demo_prepare_prefix() {
   # The registry holds the game folder with GTAV at its end; Ludvane drops those four bytes.
   "$WINE64" reg add 'HKLM\SOFTWARE\WOW6432Node\Rockstar Games\GTAV' /v InstallFolderSteam \
     /t REG_SZ /d "${DEMO_STEAM_WIN}GTAV" /f >/dev/null 2>&1
+  wineserver -w
 }
