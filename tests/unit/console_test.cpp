@@ -133,7 +133,7 @@ TEST(CapturedCommandRun, ChildThatCannotStartGivesEmptyTextAtOnce) {
 TEST(CapturedCommandRun, LeavesNoHandleOpen) {
   console::RunCapturedCommand("echo warm up");
   const int before = CountOpenHandles();
-  for (int i = 0; i < 30; ++i) {
+  for (int i = 0; i < 20; ++i) {
     console::RunCapturedCommand("echo x");
     console::RunCapturedCommand(Writer("out a err b"));
     console::RunCapturedCommand(kUnstartable);
