@@ -37,6 +37,7 @@ HWND g_epicBrowseButton = nullptr;
 HWND g_startButton = nullptr;
 HWND g_steamLocation = nullptr;
 HWND g_epicLocation = nullptr;
+HWND g_focusBeforeDeactivation = nullptr;
 
 void FillSteamLocationFromRegistry() {
   const auto value = ReadRegistryText(HKEY_LOCAL_MACHINE, kSteamInstallKey, kSteamInstallValue);
@@ -86,6 +87,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED && lParam != 0) OnClicked(LOWORD(wParam));
       return 0;
+    case WM_ACTIVATE:
+      // Give the focus back to the button that had it before a picker or message box took
+      // it, so that Tab goes on working.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focused = GetFocus();
+        if (focused && GetParent(focused) == window) g_focusBeforeDeactivation = focused;
+      } else if (!HIWORD(wParam)) {
+        SetFocus(g_focusBeforeDeactivation ? g_focusBeforeDeactivation : g_steamBrowseButton);
+        return 0;
+      }
+      break;
     case kEndProcessMessage:
       EndProcessNow(static_cast<UINT>(wParam));
     case WM_DESTROY:

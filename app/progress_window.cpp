@@ -45,6 +45,8 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
       if (wParam == g_timer.id) SetProgressPosition(g_bar, link::g_progressCount.load());
       return 0;
     case kSetTimerPeriodMessage:
+      // The job stops the timer right after its last step, before a tick could show it.
+      if (wParam == 0) SetProgressPosition(g_bar, link::g_progressCount.load());
       SetTimerPeriod(g_timer, static_cast<int32_t>(wParam));
       return 0;
     case WM_DESTROY:
