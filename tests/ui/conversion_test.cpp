@@ -1,0 +1,234 @@
+// Whole conversions through the windows of a copy of ludvane.exe whose cmd.exe is the stand-in
+// that logs each command line and imitates mklink.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/texts.h"
+#include "tests/ui/conversion_rig.h"
+#include "tests/ui/ui_driver.h"
+
+namespace {
+
+using namespace ui_driver;
+using conversion_rig::Rig;
+using Clock = std::chrono::steady_clock;
+
+constexpr char kProgressWindowClass[] = "LudvaneProgressWindow";
+constexpr int kProgressBarId = 3;
+// "测试 Epic": the destination's path holds double-byte characters.
+constexpr char kEpicName[] = "\xB2\xE2\xCA\xD4 Epic";
+constexpr milliseconds kConversionTimeout{90000};
+constexpr milliseconds kResponsiveLimit{100};
+
+long long MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// What a user sees of one conversion, watched from the confirmation to the end of the process.
+struct Watched {
+  bool started = false;
+  long rangeLow = -1;
+  long rangeHigh = -1;
+  std::vector<long> positions;  // each position the bar showed when it changed
+  int probes = 0;
+  int lateProbes = 0;  // WM_NULL not answered within kResponsiveLimit
+  MessageBoxFacts finalMessage;
+  bool exited = false;
+  DWORD exitCode = STILL_ACTIVE;
+};
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, bool* answered) {
+  DWORD_PTR result = 0;
+  *answered = SendMessageTimeoutA(window, message, wParam, 0, SMTO_NORMAL,
+                                  static_cast<UINT>(kResponsiveLimit.count()), &result) != 0;
+  return static_cast<LRESULT>(result);
+}
+
+class ConversionTest : public ::testing::Test {
+ protected:
+  // Runs a whole conversion: confirms it, watches the progress window until the final message,
+  // answers it and waits for the process to end.
+  Watched Convert(const Rig& rig) {
+    Watched watched;
+    if (!conversion_rig::PointRegistryAtSteam(rig)) {
+      ADD_FAILURE() << "registry not writable";
+      return watched;
+    }
+    Process ludvane(rig.LudvaneExe(), rig.AppFolder());
+    std::string failure;
+    HWND confirm = conversion_rig::PressStart(ludvane, rig, &failure);
+    if (!confirm) {
+      ADD_FAILURE() << failure;
+      return watched;
+    }
+    AnswerMessageBox(confirm, IDYES);
+    HWND progress = WaitForTopLevelWindow(ludvane.Id(), kProgressWindowClass);
+    if (!progress) {
+      ADD_FAILURE() << "no progress window";
+      return watched;
+    }
+    watched.started = true;
+    HWND bar = ChildById(progress, kProgressBarId);
+    bool answered = false;
+    watched.rangeLow = static_cast<long>(Ask(bar, PBM_GETRANGE, TRUE, &answered));
+    watched.rangeHigh = static_cast<long>(Ask(bar, PBM_GETRANGE, FALSE, &answered));
+
+    WaitUntil(
+        [&] {
+          ++watched.probes;
+          Ask(progress, WM_NULL, 0, &answered);
+          if (!answered) ++watched.lateProbes;
+          const long position = static_cast<long>(Ask(bar, PBM_GETPOS, 0, &answered));
+          if (answered && (watched.positions.empty() || watched.positions.back() != position)) {
+            watched.positions.push_back(position);
+          }
+          for (const auto& box : MessageBoxes(ludvane.Id())) {
+            if (box.text == texts::kFinishedText && IsWindowVisible(box.window)) {
+              watched.finalMessage = box;
+              return true;
+            }
+          }
+          return !ludvane.Running();
+        },
+        kConversionTimeout, milliseconds(10));
+    if (watched.finalMessage.window) AnswerMessageBox(watched.finalMessage.window, IDOK);
+    watched.exited = ludvane.WaitForExit();
+    watched.exitCode = ludvane.ExitCode();
+    return watched;
+  }
+
+  static void ExpectFinishedNormally(const Watched& watched) {
+    ASSERT_TRUE(watched.started);
+    EXPECT_EQ(watched.finalMessage.text, texts::kFinishedText);
+    EXPECT_EQ(watched.finalMessage.caption, texts::kMessageBoxCaption);
+    EXPECT_EQ(watched.finalMessage.buttons, std::vector<int>{IDOK});
+    EXPECT_TRUE(watched.exited);
+    EXPECT_EQ(watched.exitCode, 0u);
+  }
+};
+
+TEST_F(ConversionTest, EmptyDestinationGetsThePlanInOrderWhileTheWindowStaysResponsive) {
+  Rig rig("ludvane-conversion", kEpicName);
+  ASSERT_TRUE(rig.Ready());
+  rig.SetStandInDelay(40);  // slow enough for the timer to show several positions
+  const auto steamBefore = conversion_rig::TreeSnapshot(rig.Steam());
+
+  const Watched watched = Convert(rig);
+  ExpectFinishedNormally(watched);
+
+  EXPECT_EQ(rig.LoggedCommands(), conversion_rig::PlanCommands(rig.Destination(), rig.Steam()));
+  for (const char* folder : {"update\\", "x64\\", "update\\x64\\"}) {
+    EXPECT_TRUE(FolderExists(rig.Destination() + folder)) << folder;
+  }
+  EXPECT_EQ(conversion_rig::TreeSnapshot(rig.Steam()), steamBefore);
+
+  EXPECT_EQ(watched.rangeLow, 0);
+  EXPECT_EQ(watched.rangeHigh, 35);
+  // The bar moves forward only, through positions between its ends.
+  EXPECT_TRUE(std::is_sorted(watched.positions.begin(), watched.positions.end()));
+  EXPECT_GE(watched.positions.size(), 3u);
+  if (!watched.positions.empty()) {
+    EXPECT_LE(watched.positions.back(), 35);
+  }
+  EXPECT_GT(watched.probes, 10);
+  EXPECT_EQ(watched.lateProbes, 0) << "of " << watched.probes << " probes";
+}
+
+TEST_F(ConversionTest, SecondRunSkipsTheArchiveAndRetriesEveryOtherLink) {
+  Rig rig("ludvane-conversion", kEpicName);
+  ASSERT_TRUE(rig.Ready());
+  ExpectFinishedNormally(Convert(rig));
+  const auto madeByFirstRun = conversion_rig::TreeSnapshot(rig.Destination());
+  rig.ClearLog();
+
+  // The update archive now stands in an existing update folder; the rest all exist already and
+  // the stand-in answers each with mklink's error.
+  ExpectFinishedNormally(Convert(rig));
+  std::vector<std::string> expected = conversion_rig::PlanCommands(rig.Destination(), rig.Steam());
+  expected.erase(expected.begin());
+  EXPECT_EQ(rig.LoggedCommands(), expected);
+  EXPECT_EQ(conversion_rig::TreeSnapshot(rig.Destination()), madeByFirstRun);
+}
+
+TEST_F(ConversionTest, ExistingAudioParentIsKeptAndItsJunctionStillMade) {
+  Rig rig("ludvane-conversion", kEpicName);
+  ASSERT_TRUE(rig.Ready());
+  ASSERT_TRUE(CreateDirectoryA(rig.Destination().c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((rig.Destination() + "x64\\").c_str(), nullptr));
+  ASSERT_TRUE(conversion_rig::WriteFileBytes(rig.Destination() + "x64\\mine.txt", "kept"));
+
+  ExpectFinishedNormally(Convert(rig));
+  EXPECT_EQ(rig.LoggedCommands(), conversion_rig::PlanCommands(rig.Destination(), rig.Steam()));
+  EXPECT_EQ(conversion_rig::ReadFileBytes(rig.Destination() + "x64\\mine.txt"), "kept");
+  EXPECT_TRUE(FolderExists(rig.Destination() + "x64\\audio\\"));
+}
+
+TEST_F(ConversionTest, SteamFolderMissingFilesStillGetsOneCommandPerListedName) {
+  Rig rig("ludvane-conversion");
+  ASSERT_TRUE(rig.Ready());
+  for (const char* missing : {"common.rpf", "GTAVLauncher.exe", "x64f.rpf", "x64w.rpf"}) {
+    ASSERT_TRUE(DeleteFileA((rig.Steam() + missing).c_str()));
+  }
+  ExpectFinishedNormally(Convert(rig));
+  EXPECT_EQ(rig.LoggedCommands(), conversion_rig::PlanCommands(rig.Destination(), rig.Steam()));
+}
+
+// Closing the progress window part-way, by WM_CLOSE or by Esc, ends the process at once with 0
+// and leaves the links made so far.
+class ClosingPartWayTest : public ConversionTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ClosingPartWayTest, EndsAtOnceAndKeepsTheLinksMade) {
+  const bool byEscape = GetParam();
+  Rig rig("ludvane-closing");
+  ASSERT_TRUE(rig.Ready());
+  rig.SetStandInDelay(250);
+  ASSERT_TRUE(conversion_rig::PointRegistryAtSteam(rig));
+  Process ludvane(rig.LudvaneExe(), rig.AppFolder());
+  std::string failure;
+  HWND confirm = conversion_rig::PressStart(ludvane, rig, &failure);
+  ASSERT_TRUE(confirm) << failure;
+  AnswerMessageBox(confirm, IDYES);
+  HWND progress = WaitForTopLevelWindow(ludvane.Id(), kProgressWindowClass);
+  ASSERT_TRUE(progress);
+  ASSERT_TRUE(WaitUntil([&] { return rig.LoggedCommands().size() >= 4; }, kConversionTimeout));
+
+  const auto closedAt = Clock::now();
+  if (byEscape) {
+    PostKey(progress, VK_ESCAPE);
+  } else {
+    PostClose(progress);
+  }
+  ASSERT_TRUE(ludvane.WaitForExit(milliseconds(1000)));
+  EXPECT_LT(MillisecondsSince(closedAt), 1000);
+  EXPECT_EQ(ludvane.ExitCode(), 0u);
+
+  const std::vector<std::string> commands = rig.LoggedCommands();
+  ASSERT_LT(commands.size(), 36u);
+  const std::vector<std::string> plan =
+      conversion_rig::PlanCommands(rig.Destination(), rig.Steam());
+  EXPECT_TRUE(std::equal(commands.begin(), commands.end(), plan.begin()));
+  // The stand-in that was running when the program ended makes its link and ends on its own;
+  // its program file can be removed once it has ended.
+  EXPECT_TRUE(WaitUntil([&] {
+    for (size_t i = 0; i < commands.size(); ++i) {
+      const std::string link = rig.Destination() + conversion_rig::PlanItems()[i].name;
+      if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    }
+    return true;
+  }));
+  WaitUntil([&] { return DeleteFileA((rig.AppFolder() + "cmd.exe").c_str()) != FALSE; });
+}
+
+INSTANTIATE_TEST_SUITE_P(ByCloseOrEscape, ClosingPartWayTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Escape" : "Close");
+                         });
+
+}  // namespace
