@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -20,6 +21,17 @@ std::string FolderOf(const std::string& path) {
 bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void ReadFolder(std::string folder) {
+  if (folder.empty()) return;
+  if (folder.back() != '\\') folder += '\\';
+  WIN32_FIND_DATAA entry;
+  const HANDLE listing = FindFirstFileA((folder + "*").c_str(), &entry);
+  if (listing == INVALID_HANDLE_VALUE) return;
+  while (FindNextFileA(listing, &entry)) {
+  }
+  FindClose(listing);
 }
 
 struct WindowSearch {
@@ -81,7 +93,21 @@ std::string FindLudvaneExe() {
 
 // --- Process ---
 
+bool RunningUnderWine() {
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+void LeaveWindowsUnmanaged(const std::string& exePath) {
+  if (!RunningUnderWine()) return;
+  const auto cut = exePath.find_last_of("\\/");
+  const std::string exeName = cut == std::string::npos ? exePath : exePath.substr(cut + 1);
+  SetRegistryValue(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\" + exeName + "\\X11 Driver",
+                   "Managed", REG_SZ, std::string("N\0", 2));
+}
+
 Process::Process(const std::string& exePath, const std::string& workingFolder) {
+  LeaveWindowsUnmanaged(exePath);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   std::string commandLine = "\"" + exePath + "\"";
@@ -276,7 +302,22 @@ std::vector<std::string> StaticTexts(HWND dialog) {
   return texts;
 }
 
-bool AnswerFolderPicker(const Process& process, HWND picker, const std::string& path) {
+// Lists each folder along the path once. The picker matches the path against its tree by the
+// folders' complete shell records, access times included; under Wine the picker's own look-up
+// reads a folder that was never read before and so changes its access time between the two,
+// and the match fails. Read once beforehand, the access time stays put.
+void ReadFoldersAlong(const std::string& path) {
+  for (size_t end = path.find('\\'); end != std::string::npos; end = path.find('\\', end + 1)) {
+    ReadFolder(path.substr(0, end + 1));
+  }
+  ReadFolder(path);
+}
+
+bool AnswerFolderPicker(const Process& process, HWND picker, const std::string& pathAsGiven) {
+  // The shell takes only backslashes as separators.
+  std::string path = pathAsGiven;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  ReadFoldersAlong(path);
   // BFFM_SETSELECTIONA reads the path in the picker's own process.
   const SIZE_T size = path.size() + 1;
   void* remote =

@@ -34,11 +34,21 @@ std::string OwnFolder();
 // (the tests live in build/<arch>/tests, the program in build/<arch>). Empty when not found.
 std::string FindLudvaneExe();
 
+// True when this process runs under Wine.
+bool RunningUnderWine();
+
+// Under Wine without a window manager (as on a virtual X display), the X11 driver waits two
+// seconds for a manager that never answers each time a managed window is hidden or destroyed.
+// This tells Wine to leave the windows of the program with this file name unmanaged (in the
+// prefix's registry), which skips those waits. Nothing on Windows.
+void LeaveWindowsUnmanaged(const std::string& exePath);
+
 // A started program with its process and thread handles; ending the object terminates the
 // program if it still runs and closes the handles.
 class Process {
  public:
-  // Starts `exePath` with `workingFolder` (empty: the caller's) as its current folder.
+  // Starts `exePath` with `workingFolder` (empty: the caller's) as its current folder, after
+  // LeaveWindowsUnmanaged(exePath).
   explicit Process(const std::string& exePath, const std::string& workingFolder = "");
   ~Process();
   Process(const Process&) = delete;
@@ -129,7 +139,9 @@ HWND WaitForFolderPicker(DWORD processId, milliseconds timeout = kDefaultTimeout
 std::vector<std::string> StaticTexts(HWND dialog);
 
 // Selects `path` in the picker (the text is written into the program's memory for
-// BFFM_SETSELECTIONA) and presses OK. False when the selection could not be handed over.
+// BFFM_SETSELECTIONA) and presses OK. False when the selection could not be handed over. The
+// folder must exist; when the picker cannot find it in its tree, OK returns whatever was
+// selected before (the desktop at first).
 bool AnswerFolderPicker(const Process& process, HWND picker, const std::string& path);
 
 // Presses Cancel.
