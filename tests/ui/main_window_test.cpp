@@ -1,0 +1,582 @@
+// Drives the real ludvane.exe through its main window as a user would: what the window shows,
+// the Steam field filled from the registry at start, both folder pickers, the start button's
+// checks, the hand-over to the progress window, the keyboard and the ways to close it.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/texts.h"
+#include "tests/ui/ui_driver.h"
+
+namespace {
+
+using namespace ui_driver;
+
+constexpr char kMainWindowClass[] = "LudvaneMainWindow";
+constexpr char kProgressWindowClass[] = "LudvaneProgressWindow";
+constexpr char kLabelClass[] = "LudvaneTransparentLabel";
+// On drive C: of the test prefix, inside the build folder: the picker's tree reaches it in a few
+// steps, where the drive that maps the whole Unix file system would make it list far more.
+constexpr char kScratchRoot[] = "C:\\ludvane-ui-tests";
+
+// The main window's controls in their z-order, topmost first.
+enum MainControl {
+  kStartButton,
+  kEpicBrowseButton,
+  kEpicField,
+  kEpicCaption,
+  kSteamCaption,
+  kSteamField,
+  kSteamBrowseButton,
+  kMainControlCount
+};
+
+int Width(const RECT& rect) { return rect.right - rect.left; }
+int Height(const RECT& rect) { return rect.bottom - rect.top; }
+
+// Prints texts as the hexadecimal bytes they are, so a failure shows what differs.
+std::string Bytes(const std::string& text) {
+  std::string shown = "\"";
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c < 0x7F) {
+      shown += static_cast<char>(c);
+    } else {
+      char escape[8];
+      wsprintfA(escape, "\\x%02X", c);
+      shown += escape;
+    }
+  }
+  return shown + "\"";
+}
+
+// A folder name of its own for each test: its name without the parameter's separator.
+std::string ScratchName() {
+  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::replace(name.begin(), name.end(), '/', '-');
+  return name;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest()
+      : scratch_(ScratchName(), kScratchRoot),
+        steamFolder_(scratch_.Path() + "Steam\\"),
+        epicFolder_(scratch_.Path() + "Epic\\") {
+    CreateDirectoryA(steamFolder_.c_str(), nullptr);
+    CreateDirectoryA(epicFolder_.c_str(), nullptr);
+  }
+
+  void SetUp() override {
+    // The usual start: the registry names the Steam folder with its "GTAV" tail.
+    ASSERT_TRUE(SetSteamInstallText(steamFolder_ + "GTAV"));
+  }
+
+  static void TearDownTestSuite() {
+    DeleteSteamInstallKey();
+    RemoveDirectoryA(kScratchRoot);
+  }
+
+  // Starts the program and waits for its main window to be shown.
+  void Start() {
+    const std::string exe = FindLudvaneExe();
+    ASSERT_FALSE(exe.empty()) << "ludvane.exe not found near " << OwnFolder();
+    ludvane_ = std::make_unique<Process>(exe);
+    ASSERT_TRUE(ludvane_->Started()) << "CreateProcess failed: " << ludvane_->StartError();
+    main_ = WaitForTopLevelWindow(ludvane_->Id(), kMainWindowClass);
+    ASSERT_TRUE(main_) << "the main window was not shown";
+    controls_ = ChildControls(main_);
+    ASSERT_EQ(kMainControlCount, static_cast<int>(controls_.size()));
+  }
+
+  HWND Control(MainControl which) const { return controls_[which].window; }
+  std::string Field(MainControl which) const { return TextOf(Control(which)); }
+
+  ::testing::AssertionResult FieldBecomes(MainControl field, const std::string& expected) const {
+    if (WaitUntil([&] { return Field(field) == expected; })) {
+      return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "field holds " << Bytes(Field(field)) << ", expected " << Bytes(expected);
+  }
+
+  // Presses a browse button and answers its picker with `path`, or cancels it when empty.
+  void Pick(MainControl button, const std::string& path) {
+    ClickButton(Control(button));
+    HWND picker = WaitForFolderPicker(ludvane_->Id());
+    ASSERT_TRUE(picker) << "no folder picker";
+    if (path.empty()) {
+      CancelFolderPicker(picker);
+    } else {
+      ASSERT_TRUE(AnswerFolderPicker(*ludvane_, picker, path));
+    }
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker) && IsWindowEnabled(main_); }))
+        << "the picker did not close, or the main window stayed disabled";
+  }
+
+  // Presses start and expects one message box with this text and these buttons.
+  MessageBoxFacts PressStartExpecting(const char* text, std::vector<int> buttons) {
+    ClickButton(Control(kStartButton));
+    MessageBoxFacts box = WaitForMessageBox(ludvane_->Id());
+    EXPECT_TRUE(box.window) << "no message box";
+    EXPECT_EQ(Bytes(texts::kMessageBoxCaption), Bytes(box.caption));
+    EXPECT_EQ(Bytes(text), Bytes(box.text));
+    EXPECT_EQ(buttons, box.buttons);
+    EXPECT_FALSE(IsWindowEnabled(main_)) << "the box is task-modal";
+    return box;
+  }
+
+  // The three buttons in the order Tab visits them.
+  std::vector<HWND> TabCycle() const {
+    return {Control(kSteamBrowseButton), Control(kEpicBrowseButton), Control(kStartButton)};
+  }
+
+  // True once the program's own message loop has handled everything posted to it so far: a
+  // Tab posted after it moves the focus only when the loop runs in the main window again (a
+  // modal loop, such as that of a second message box, would not move it).
+  ::testing::AssertionResult BackInMainLoop() const {
+    if (!WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; })) {
+      return ::testing::AssertionFailure() << "the main window stays disabled";
+    }
+    const auto cycle = TabCycle();
+    const HWND focused = FocusedWindow(main_);
+    size_t from = 0;
+    while (cycle[(from + 1) % cycle.size()] == focused) ++from;
+    const HWND next = cycle[(from + 1) % cycle.size()];
+    PostKey(cycle[from], VK_TAB);
+    if (!WaitUntil([&] { return FocusedWindow(main_) == next; })) {
+      return ::testing::AssertionFailure() << "the main window's message loop is not running";
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  void ExpectEndsWithCodeZero() {
+    ASSERT_TRUE(ludvane_->WaitForExit()) << "the program did not end";
+    EXPECT_EQ(0u, ludvane_->ExitCode());
+  }
+
+  ScratchFolder scratch_;
+  const std::string steamFolder_;
+  const std::string epicFolder_;
+  std::unique_ptr<Process> ludvane_;
+  HWND main_ = nullptr;
+  std::vector<WindowFacts> controls_;
+};
+
+// --- What the main window shows ---
+
+TEST_F(MainWindowTest, WindowHasItsTitleSizePlaceAndFixedFrame) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_EQ(Bytes(texts::kMainWindowTitle), Bytes(TextOf(main_)));
+
+  const RECT outer = OuterRect(main_);
+  EXPECT_EQ(784, Width(outer));
+  EXPECT_EQ(189, Height(outer));
+  EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - 784) / 2, outer.left);
+  EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - 189) / 2, outer.top);
+
+  const WindowFacts facts = FactsOf(main_);
+  EXPECT_EQ(static_cast<DWORD>(WS_CAPTION), facts.style & WS_CAPTION);
+  EXPECT_TRUE(facts.style & WS_SYSMENU);
+  EXPECT_TRUE(facts.style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(facts.style & WS_CLIPCHILDREN);
+  EXPECT_FALSE(facts.style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(facts.style & WS_THICKFRAME) << "the border must not be resizable";
+  EXPECT_FALSE(facts.exStyle & WS_EX_TOPMOST);
+  EXPECT_EQ(nullptr, GetWindow(main_, GW_OWNER));
+}
+
+TEST_F(MainWindowTest, ControlsHaveTheirKindPlaceSizeOrderAndCaption) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  struct Expected {
+    bool button;
+    RECT place;
+    std::string caption;
+  };
+  const Expected table[kMainControlCount] = {
+      {true, {192, 112, 320, 144}, texts::kStartButtonCaption},
+      {true, {648, 64, 776, 96}, texts::kEpicBrowseCaption},
+      {false, {120, 72, 640, 96}, ""},
+      {false, {0, 64, 104, 96}, texts::kEpicCaptionLabel},
+      {false, {7, 8, 103, 40}, texts::kSteamCaptionLabel},
+      {false, {120, 13, 632, 37}, steamFolder_},
+      {true, {648, 11, 776, 43}, texts::kSteamBrowseCaption},
+  };
+  for (int i = 0; i < kMainControlCount; ++i) {
+    SCOPED_TRACE("control " + std::to_string(i) + " from the top");
+    const WindowFacts& control = controls_[i];
+    const Expected& expected = table[i];
+    EXPECT_EQ(expected.place.left, control.rect.left);
+    EXPECT_EQ(expected.place.top, control.rect.top);
+    EXPECT_EQ(expected.place.right, control.rect.right);
+    EXPECT_EQ(expected.place.bottom, control.rect.bottom);
+    EXPECT_EQ(Bytes(expected.caption), Bytes(control.text));
+    EXPECT_TRUE(control.visible);
+    EXPECT_TRUE(control.enabled);
+    EXPECT_TRUE(control.style & WS_CLIPSIBLINGS);
+    if (expected.button) {
+      EXPECT_EQ(0, lstrcmpiA("Button", control.className.c_str())) << control.className;
+      EXPECT_EQ(static_cast<DWORD>(BS_PUSHBUTTON), control.style & BS_TYPEMASK)
+          << "an ordinary push button, not the default one";
+      const DWORD wanted = WS_TABSTOP | BS_CENTER | BS_VCENTER | BS_MULTILINE;
+      EXPECT_EQ(wanted, control.style & wanted);
+      EXPECT_FALSE(control.style & (BS_BITMAP | BS_ICON));
+    } else {
+      EXPECT_EQ(kLabelClass, control.className);
+      EXPECT_TRUE(control.exStyle & WS_EX_TRANSPARENT);
+      EXPECT_FALSE(control.style & WS_TABSTOP);
+    }
+  }
+}
+
+// --- The Steam field filled from the registry at start ---
+
+struct RegistryCase {
+  const char* name;
+  enum { kValue, kNoValue, kNoKey } presence;
+  DWORD type;
+  std::string bytes;
+  std::string expectedField;
+};
+
+std::string Expanded(const std::string& text) {
+  char expanded[MAX_PATH] = {};
+  ExpandEnvironmentStringsA(text.c_str(), expanded, MAX_PATH);
+  return expanded;
+}
+
+std::vector<RegistryCase> RegistryCases() {
+  const std::string failed = texts::kLookupFailedText;
+  const std::string longFolder = "C:\\" + std::string(300, 'g') + "\\";
+  return {
+      {"CutEndsInBackslash", RegistryCase::kValue, REG_SZ, std::string("D:\\Games\\GV\\GTAV\0", 17),
+       "D:\\Games\\GV\\"},
+      {"CutGetsBackslash", RegistryCase::kValue, REG_SZ, std::string("D:\\Games\\GVGTAV\0", 16),
+       "D:\\Games\\GV\\"},
+      {"FourBytesLeaveLoneBackslash", RegistryCase::kValue, REG_SZ, std::string("GTAV\0", 5), "\\"},
+      {"OnlyTerminatorLeavesLoneBackslash", RegistryCase::kValue, REG_SZ, std::string(1, '\0'),
+       "\\"},
+      {"NoTerminatingZero", RegistryCase::kValue, REG_SZ, "E:\\SteamLibrary\\GTAV",
+       "E:\\SteamLibrary\\"},
+      {"LongerThanMaxPath", RegistryCase::kValue, REG_SZ, longFolder + "GTAV" + '\0', longFolder},
+      {"ExpandSzIsExpanded", RegistryCase::kValue, REG_EXPAND_SZ,
+       std::string("%SystemRoot%\\GTAV\0", 19), Expanded("%SystemRoot%") + "\\"},
+      {"DwordIsNoText", RegistryCase::kValue, REG_DWORD, std::string("\x01\x02\x03\x04", 4),
+       failed},
+      {"MissingValue", RegistryCase::kNoValue, REG_NONE, "", failed},
+      {"MissingKey", RegistryCase::kNoKey, REG_NONE, "", failed},
+  };
+}
+
+class SteamFieldFromRegistryTest : public MainWindowTest,
+                                   public ::testing::WithParamInterface<RegistryCase> {};
+
+TEST_P(SteamFieldFromRegistryTest, FieldIsFilledBeforeTheWindowIsFirstSeen) {
+  const RegistryCase& c = GetParam();
+  ASSERT_TRUE(DeleteSteamInstallKey());
+  if (c.presence == RegistryCase::kNoValue) {
+    ASSERT_TRUE(SetRegistryValue(HKEY_LOCAL_MACHINE, kSteamInstallKey, "OtherValue", REG_SZ,
+                                 std::string("x\0", 2)));
+  } else if (c.presence == RegistryCase::kValue) {
+    ASSERT_TRUE(SetSteamInstallRaw(c.type, c.bytes));
+  }
+  ASSERT_NO_FATAL_FAILURE(Start());
+  // Read at the first moment the window is shown: the look-up ran before.
+  EXPECT_EQ(Bytes(c.expectedField), Bytes(Field(kSteamField)));
+  EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SteamFieldFromRegistryTest, ::testing::ValuesIn(RegistryCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- The folder pickers ---
+
+struct PickerCase {
+  const char* name;
+  MainControl button;
+  MainControl field;
+  const char* title;
+};
+
+class FolderPickerTest : public MainWindowTest, public ::testing::WithParamInterface<PickerCase> {};
+
+TEST_P(FolderPickerTest, PickedFolderEndsInBackslashAndCancelEmptiesTheField) {
+  const PickerCase& c = GetParam();
+  ASSERT_NO_FATAL_FAILURE(Start());
+
+  ClickButton(Control(c.button));
+  HWND picker = WaitForFolderPicker(ludvane_->Id());
+  ASSERT_TRUE(picker) << "no folder picker";
+  const auto texts = StaticTexts(picker);
+  EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), std::string(c.title)))
+      << "the picker's title";
+  EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window is disabled while the picker is open";
+  const std::string folder = scratch_.Path() + "Picked";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  ASSERT_TRUE(AnswerFolderPicker(*ludvane_, picker, folder));
+  EXPECT_TRUE(FieldBecomes(c.field, folder + "\\"));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_); })) << "enabled again afterwards";
+
+  ASSERT_NO_FATAL_FAILURE(Pick(c.button, "C:\\"));
+  EXPECT_TRUE(FieldBecomes(c.field, "C:\\")) << "a drive root keeps its one backslash";
+
+  // A last double-byte character whose second byte is 0x5C is not a backslash.
+  const std::string doubleByteEnd = scratch_.Path() + "\x81\x5C";
+  ASSERT_TRUE(CreateDirectoryA(doubleByteEnd.c_str(), nullptr));
+  ASSERT_NO_FATAL_FAILURE(Pick(c.button, doubleByteEnd));
+  EXPECT_TRUE(FieldBecomes(c.field, doubleByteEnd + "\\"));
+
+  ASSERT_NO_FATAL_FAILURE(Pick(c.button, ""));
+  EXPECT_TRUE(FieldBecomes(c.field, "")) << "a cancelled picker empties its field";
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, FolderPickerTest,
+                         ::testing::Values(PickerCase{"Steam", kSteamBrowseButton, kSteamField,
+                                                      texts::kSteamPickerTitle},
+                                           PickerCase{"Epic", kEpicBrowseButton, kEpicField,
+                                                      texts::kEpicPickerTitle}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- The start button ---
+
+TEST_F(MainWindowTest, StartWithEmptyEpicFieldSaysNoFolderChosen) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
+  AnswerMessageBox(box.window, IDOK);
+  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
+  EXPECT_TRUE(IsWindowVisible(main_));
+}
+
+TEST_F(MainWindowTest, StartWithEmptySteamFieldSaysNoFolderChosen) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(Pick(kSteamBrowseButton, ""));
+  ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epicFolder_));
+  ASSERT_TRUE(FieldBecomes(kSteamField, ""));
+  ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
+  const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
+  AnswerMessageBox(box.window, IDOK);
+  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
+}
+
+TEST_F(MainWindowTest, StartWithBothFieldsEmptyShowsOnlyOneBox) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(Pick(kSteamBrowseButton, ""));
+  ASSERT_TRUE(FieldBecomes(kSteamField, ""));
+  const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
+  AnswerMessageBox(box.window, IDOK);
+  EXPECT_TRUE(BackInMainLoop()) << "a second box would hold the focus in its own loop";
+  EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
+}
+
+// Links to a folder that is not there would all dangle: such a field counts as no folder.
+TEST_F(MainWindowTest, StartWithSteamFieldHoldingTheFailureTextSaysNoFolderChosen) {
+  ASSERT_TRUE(DeleteSteamInstallKey());
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_EQ(Bytes(texts::kLookupFailedText), Bytes(Field(kSteamField)));
+  ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epicFolder_));
+  ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
+  const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
+  AnswerMessageBox(box.window, IDOK);
+  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_FALSE(FolderExists(epicFolder_ + "GTAV"));
+}
+
+TEST_F(MainWindowTest, StartWithFoldersThatDoNotExistSaysNoFolderChosen) {
+  ASSERT_TRUE(SetSteamInstallText(scratch_.Path() + "Missing\\GTAV"));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_EQ(scratch_.Path() + "Missing\\", Field(kSteamField));
+  ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epicFolder_));
+  ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
+  MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
+  AnswerMessageBox(box.window, IDOK);
+  ASSERT_TRUE(BackInMainLoop());
+
+  // Now the Steam folder is real, and the Epic folder vanishes after it was picked.
+  ASSERT_NO_FATAL_FAILURE(Pick(kSteamBrowseButton, steamFolder_));
+  ASSERT_TRUE(FieldBecomes(kSteamField, steamFolder_));
+  ASSERT_TRUE(RemoveDirectoryA(epicFolder_.c_str()));
+  box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
+  AnswerMessageBox(box.window, IDOK);
+  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_FALSE(FolderExists(epicFolder_ + "GTAV"));
+}
+
+TEST_F(MainWindowTest, AnsweringNoLeavesEverythingAsItWas) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epicFolder_));
+  ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
+  const MessageBoxFacts box = PressStartExpecting(texts::kConfirmText, {IDYES, IDNO});
+  AnswerMessageBox(box.window, IDNO);
+  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
+  EXPECT_EQ(nullptr, FindTopLevelWindow(ludvane_->Id(), kProgressWindowClass));
+  EXPECT_TRUE(IsWindowVisible(main_));
+  EXPECT_EQ(steamFolder_, Field(kSteamField));
+  EXPECT_EQ(epicFolder_, Field(kEpicField));
+  EXPECT_FALSE(FolderExists(epicFolder_ + "GTAV"));
+  EXPECT_TRUE(ludvane_->Running());
+}
+
+TEST_F(MainWindowTest, AnsweringYesShowsTheProgressWindowAloneAndEscEndsTheProcess) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epicFolder_));
+  ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
+  const MessageBoxFacts box = PressStartExpecting(texts::kConfirmText, {IDYES, IDNO});
+  AnswerMessageBox(box.window, IDYES);
+
+  HWND progress = WaitForTopLevelWindow(ludvane_->Id(), kProgressWindowClass);
+  ASSERT_TRUE(progress) << "the progress window was not shown";
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); })) << "the main window is hidden";
+  EXPECT_TRUE(IsWindow(main_)) << "hidden, not destroyed";
+  EXPECT_EQ(epicFolder_, Field(kEpicField));
+  EXPECT_TRUE(FolderExists(epicFolder_ + "GTAV"));
+
+  EXPECT_EQ("", TextOf(progress));
+  const RECT outer = OuterRect(progress);
+  EXPECT_EQ(503, Width(outer));
+  EXPECT_EQ(72, Height(outer));
+  EXPECT_EQ((GetSystemMetrics(SM_CXSCREEN) - 503) / 2, outer.left);
+  EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - 72) / 2, outer.top);
+  RECT client = {};
+  GetClientRect(progress, &client);
+  EXPECT_EQ(503, Width(client)) << "all of it client area";
+  EXPECT_EQ(72, Height(client));
+  const WindowFacts facts = FactsOf(progress);
+  EXPECT_FALSE(facts.style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME));
+  EXPECT_TRUE(facts.style & WS_MINIMIZEBOX);
+  EXPECT_TRUE(facts.style & WS_CLIPCHILDREN);
+  EXPECT_EQ(nullptr, GetWindow(progress, GW_OWNER));
+
+  const auto controls = ChildControls(progress);
+  ASSERT_EQ(3u, controls.size());
+  const WindowFacts& notice = controls[0];
+  EXPECT_EQ(kLabelClass, notice.className);
+  EXPECT_EQ(Bytes(texts::kNoticeCaption), Bytes(notice.text));
+  EXPECT_EQ(40, notice.rect.left);
+  EXPECT_EQ(32, notice.rect.top);
+  EXPECT_EQ(424, Width(notice.rect));
+  EXPECT_EQ(32, Height(notice.rect));
+  const WindowFacts& target = controls[1];
+  EXPECT_EQ(kLabelClass, target.className);
+  EXPECT_EQ(epicFolder_ + "GTAV\\", target.text);
+  EXPECT_EQ(112, target.rect.left);
+  EXPECT_EQ(128, target.rect.top) << "below the client area, never seen";
+  EXPECT_EQ(248, Width(target.rect));
+  EXPECT_EQ(32, Height(target.rect));
+  const WindowFacts& bar = controls[2];
+  EXPECT_EQ(std::string(PROGRESS_CLASSA), bar.className);
+  EXPECT_TRUE(bar.exStyle & WS_EX_STATICEDGE);
+  EXPECT_FALSE(bar.style & (PBS_SMOOTH | PBS_VERTICAL));
+  EXPECT_EQ(8, bar.rect.left);
+  EXPECT_EQ(8, bar.rect.top);
+  EXPECT_EQ(488, Width(bar.rect));
+  EXPECT_EQ(16, Height(bar.rect));
+  DWORD_PTR maximum = 0;
+  SendMessageTimeoutA(bar.window, PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &maximum);
+  EXPECT_EQ(35u, maximum);
+  for (const auto& control : controls) EXPECT_TRUE(control.visible && control.enabled);
+
+  // Esc in the progress window ends the whole process in the middle of the conversion.
+  PostKey(progress, VK_ESCAPE);
+  ExpectEndsWithCodeZero();
+}
+
+// --- Closing ---
+
+enum class CloseWay { kEscOnFocusedButton, kEscOnWindow, kCloseBox, kCloseMessage };
+
+class ClosingTest : public MainWindowTest, public ::testing::WithParamInterface<CloseWay> {};
+
+TEST_P(ClosingTest, EndsTheProcessWithCodeZero) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  switch (GetParam()) {
+    case CloseWay::kEscOnFocusedButton: {
+      HWND focused = nullptr;
+      ASSERT_TRUE(WaitUntil([&] { return (focused = FocusedWindow(main_)) != nullptr; }));
+      PostKey(focused, VK_ESCAPE);
+      break;
+    }
+    case CloseWay::kEscOnWindow:
+      PostKey(main_, VK_ESCAPE);
+      break;
+    case CloseWay::kCloseBox:
+      PressCloseBox(main_);
+      break;
+    case CloseWay::kCloseMessage:
+      PostClose(main_);
+      break;
+  }
+  ExpectEndsWithCodeZero();
+}
+
+std::string CloseWayName(const ::testing::TestParamInfo<CloseWay>& info) {
+  switch (info.param) {
+    case CloseWay::kEscOnFocusedButton:
+      return "EscOnFocusedButton";
+    case CloseWay::kEscOnWindow:
+      return "EscOnWindow";
+    case CloseWay::kCloseBox:
+      return "CloseBox";
+    case CloseWay::kCloseMessage:
+      return "CloseMessage";
+  }
+  return "";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ClosingTest,
+                         ::testing::Values(CloseWay::kEscOnFocusedButton, CloseWay::kEscOnWindow,
+                                           CloseWay::kCloseBox, CloseWay::kCloseMessage),
+                         CloseWayName);
+
+// --- Keyboard ---
+
+TEST_F(MainWindowTest, TabCyclesTheButtonsAndShiftTabGoesBack) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const std::vector<HWND> cycle = TabCycle();
+  HWND focused = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (focused = FocusedWindow(main_)) != nullptr; }));
+  auto at = std::find(cycle.begin(), cycle.end(), focused);
+  ASSERT_NE(cycle.end(), at) << "a button has the focus at start";
+  size_t index = static_cast<size_t>(at - cycle.begin());
+
+  for (int step = 0; step < 3; ++step) {
+    const size_t next = (index + 1) % cycle.size();
+    PostKey(cycle[index], VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(main_) == cycle[next]; }))
+        << "Tab from button " << index << " of the cycle";
+    index = next;
+  }
+  ShiftHeld shift(main_);
+  ASSERT_TRUE(shift.Holding()) << "could not hold Shift in the program's input state";
+  for (int step = 0; step < 3; ++step) {
+    const size_t previous = (index + cycle.size() - 1) % cycle.size();
+    PostKey(cycle[index], VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(main_) == cycle[previous]; }))
+        << "Shift+Tab from button " << index << " of the cycle";
+    index = previous;
+  }
+}
+
+TEST_F(MainWindowTest, EnterOnAnyButtonRunsNothing) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  for (int step = 0; step < 3; ++step) {
+    HWND focused = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (focused = FocusedWindow(main_)) != nullptr; }));
+    PostKey(focused, VK_RETURN);
+    // The Tab that BackInMainLoop posts also moves on to the next button.
+    ASSERT_TRUE(BackInMainLoop());
+    EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
+    EXPECT_EQ(nullptr, FindFolderPicker(ludvane_->Id()));
+  }
+  EXPECT_EQ(steamFolder_, Field(kSteamField));
+  EXPECT_EQ("", Field(kEpicField));
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// The small rules of the windows: the folder taken from the registry value, trailing
+// backslashes, the progress bar's values and the timer's period.
+#include "app/rules.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+using app::ClampPositionIntoRange;
+using app::ClampProgressValue;
+using app::EndsInBackslash;
+using app::NormalizedTimerPeriod;
+using app::SteamFolderFromRegistryValue;
+using app::WithTrailingBackslash;
+
+TEST(SteamFolderFromRegistryValue, DropsFourBytesAndEndsInOneBackslash) {
+  EXPECT_EQ("D:\\Games\\GV\\", SteamFolderFromRegistryValue("D:\\Games\\GV\\GTAV"));
+  EXPECT_EQ("D:\\Games\\GV\\", SteamFolderFromRegistryValue("D:\\Games\\GVGTAV"));
+  EXPECT_EQ("C:\\", SteamFolderFromRegistryValue("C:\\GTAV"));
+  EXPECT_EQ("\\", SteamFolderFromRegistryValue("\\GTAV"));
+}
+
+TEST(SteamFolderFromRegistryValue, FourBytesOrFewerLeaveALoneBackslash) {
+  EXPECT_EQ("\\", SteamFolderFromRegistryValue("GTAV"));
+  EXPECT_EQ("\\", SteamFolderFromRegistryValue("D:\\"));
+  EXPECT_EQ("\\", SteamFolderFromRegistryValue(""));
+}
+
+TEST(SteamFolderFromRegistryValue, CountsBytesNotCharacters) {
+  // D:\游戏GTAV: the four bytes dropped are "GTAV", leaving the two double-byte characters.
+  EXPECT_EQ("D:\\\xD3\xCE\xCF\xB7\\", SteamFolderFromRegistryValue("D:\\\xD3\xCE\xCF\xB7GTAV"));
+  // D:\游戏: the four bytes dropped are the two characters themselves.
+  EXPECT_EQ("D:\\", SteamFolderFromRegistryValue("D:\\\xD3\xCE\xCF\xB7"));
+}
+
+TEST(TrailingBackslash, IsAddedOnlyWhenMissing) {
+  EXPECT_EQ("C:\\Games\\", WithTrailingBackslash("C:\\Games"));
+  EXPECT_EQ("C:\\Games\\", WithTrailingBackslash("C:\\Games\\"));
+  EXPECT_EQ("C:\\", WithTrailingBackslash("C:\\")) << "a drive root keeps its one backslash";
+  EXPECT_EQ("\\", WithTrailingBackslash("\\"));
+  EXPECT_EQ("", WithTrailingBackslash("")) << "the empty text stays empty";
+  EXPECT_FALSE(EndsInBackslash(""));
+}
+
+// In code page 936 the byte 0x5C is also the second byte of double-byte characters; such a
+// character at the end is not a backslash.
+class DoubleByteTrailingBackslash : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (GetACP() != 936) GTEST_SKIP() << "needs the code page 936";
+  }
+};
+
+TEST_F(DoubleByteTrailingBackslash, SecondByte5CIsNotABackslash) {
+  EXPECT_FALSE(EndsInBackslash("D:\\\x81\x5C"));
+  EXPECT_EQ("D:\\\x81\x5C\\", WithTrailingBackslash("D:\\\x81\x5C"));
+  EXPECT_EQ("D:\\\x81\x5C\\", WithTrailingBackslash("D:\\\x81\x5C\\"));
+  EXPECT_EQ("D:\\\x81\x5C\\", SteamFolderFromRegistryValue("D:\\\x81\x5CGTAV"));
+}
+
+TEST_F(DoubleByteTrailingBackslash, CharactersAreFoundFromTheStart) {
+  // 0x81 0x81 is one character, so the 0x5C after it stands alone: a real backslash, although
+  // the byte before it could start a double-byte character.
+  EXPECT_TRUE(EndsInBackslash("\x81\x81\x5C"));
+  EXPECT_EQ("\x81\x81\x5C", WithTrailingBackslash("\x81\x81\x5C"));
+  // A lead byte with nothing after it is a character of its own.
+  EXPECT_FALSE(EndsInBackslash("D:\\\x81"));
+  EXPECT_TRUE(EndsInBackslash("D:\\\x81\x5C\\"));
+}
+
+TEST(ProgressValue, IsClampedToTheControlsRange) {
+  EXPECT_EQ(0, ClampProgressValue(-5));
+  EXPECT_EQ(0, ClampProgressValue(0));
+  EXPECT_EQ(36, ClampProgressValue(36));
+  EXPECT_EQ(32767, ClampProgressValue(32767));
+  EXPECT_EQ(32767, ClampProgressValue(32768));
+  EXPECT_EQ(32767, ClampProgressValue(INT64_C(1) << 40));
+  EXPECT_EQ(0, ClampProgressValue(INT32_MIN));
+}
+
+TEST(ProgressPosition, IsShownWithinTheRange) {
+  EXPECT_EQ(35, ClampPositionIntoRange(36, 0, 35)) << "past the maximum shows a full bar";
+  EXPECT_EQ(0, ClampPositionIntoRange(-5, 0, 35));
+  EXPECT_EQ(17, ClampPositionIntoRange(17, 0, 35));
+  // A minimum above the maximum: the smaller is the low end.
+  EXPECT_EQ(17, ClampPositionIntoRange(17, 35, 0));
+  EXPECT_EQ(35, ClampPositionIntoRange(40, 35, 0));
+  EXPECT_EQ(10, ClampPositionIntoRange(3, 10, 10));
+}
+
+TEST(TimerPeriod, NegativeMeansStopped) {
+  EXPECT_EQ(0, NormalizedTimerPeriod(-1));
+  EXPECT_EQ(0, NormalizedTimerPeriod(INT32_MIN));
+  EXPECT_EQ(0, NormalizedTimerPeriod(0));
+  EXPECT_EQ(100, NormalizedTimerPeriod(100));
+}
+
+}  // namespace
