@@ -53,6 +53,8 @@ class Rig {
   // False when something could not be put in place (the program, the stand-in, the sample).
   bool Ready() const { return ready_; }
 
+  // The scratch folder that holds all of the rig, with a trailing backslash.
+  const std::string& Folder() const { return scratch_.Path(); }
   std::string LudvaneExe() const { return appFolder_ + kProgramName; }
   const std::string& AppFolder() const { return appFolder_; }
   // The Steam game folder, with a trailing backslash, as the program shows it.
