@@ -37,6 +37,14 @@ enum MainControl {
   kMainControlCount
 };
 
+void WriteFileText(const std::string& path, const std::string& text) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 int Width(const RECT& rect) { return rect.right - rect.left; }
 int Height(const RECT& rect) { return rect.bottom - rect.top; }
 
@@ -82,9 +90,8 @@ class MainWindowTest : public ::testing::Test {
     RemoveDirectoryA(kScratchRoot);
   }
 
-  // Starts the program and waits for its main window to be shown.
-  void Start() {
-    const std::string exe = FindLudvaneExe();
+  // Starts the program (the built one, or a copy) and waits for its main window to be shown.
+  void Start(const std::string& exe = FindLudvaneExe()) {
     ASSERT_FALSE(exe.empty()) << "ludvane.exe not found near " << OwnFolder();
     ludvane_ = std::make_unique<Process>(exe);
     ASSERT_TRUE(ludvane_->Started()) << "CreateProcess failed: " << ludvane_->StartError();
@@ -425,7 +432,16 @@ TEST_F(MainWindowTest, AnsweringNoLeavesEverythingAsItWas) {
 }
 
 TEST_F(MainWindowTest, AnsweringYesShowsTheProgressWindowAloneAndEscEndsTheProcess) {
-  ASSERT_NO_FATAL_FAILURE(Start());
+  // A copy of the program beside the stand-in interpreter, slowed down so that the conversion
+  // is still running at Esc: Wine's own cmd.exe makes no links, and one that is cut off in the
+  // middle of its command may never end.
+  const std::string app = scratch_.Path() + "App\\";
+  ASSERT_TRUE(CreateDirectoryA(app.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(FindLudvaneExe().c_str(), (app + "ludvane.exe").c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileA((OwnFolder() + "\\fake_cmd.exe").c_str(), (app + "cmd.exe").c_str(), FALSE));
+  WriteFileText(app + "cmd-delay-ms.txt", "200");
+  ASSERT_NO_FATAL_FAILURE(Start(app + "ludvane.exe"));
   ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epicFolder_));
   ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
   const MessageBoxFacts box = PressStartExpecting(texts::kConfirmText, {IDYES, IDNO});
