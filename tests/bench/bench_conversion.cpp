@@ -44,9 +44,14 @@ double Median(std::vector<double> values) {
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-void RemoveTree(const std::string& path) {
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
+// Removes a destination for the next round; true once it is gone. A file the system still
+// holds for a moment after its last user ended can make one attempt fall short.
+bool RemoveTree(const std::string& path) {
+  return ui_driver::WaitUntil([&] {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+    return !ui_driver::FolderExists(path);
+  });
 }
 
 // The 36 commands started directly, each waited for, with what the program would have made of
@@ -85,6 +90,24 @@ struct Conversion {
   double untilProgressWindow = 0;
 };
 
+// The program's visible top-level window of this class (and caption), found with one search of
+// the window list: the watching must not load the window system whose work is being timed, as
+// a full walk of every window each few milliseconds does.
+HWND FindShownWindow(DWORD processId, const char* className, const char* caption = nullptr) {
+  for (HWND window = FindWindowExA(nullptr, nullptr, className, caption); window;
+       window = FindWindowExA(nullptr, window, className, caption)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == processId && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+HWND FindFinalMessage(DWORD processId) {
+  HWND box = FindShownWindow(processId, "#32770", texts::kMessageBoxCaption);
+  return box && ui_driver::TextOf(GetDlgItem(box, 0xFFFF)) == texts::kFinishedText ? box : nullptr;
+}
+
 // A whole conversion through the windows; the clock runs from Yes to the final message.
 Conversion ConvertThroughWindows(const Rig& rig) {
   Conversion result;
@@ -98,16 +121,16 @@ Conversion ConvertThroughWindows(const Rig& rig) {
   const double cpuStart = ProcessCpuSeconds(ludvane.Handle());
   const double start = Now();
   ui_driver::AnswerMessageBox(confirm, IDYES);
-  ui_driver::WaitUntil(
-      [&] { return ui_driver::FindTopLevelWindow(ludvane.Id(), "LudvaneProgressWindow"); },
-      milliseconds(60000), milliseconds(2));
+  ui_driver::WaitUntil([&] { return FindShownWindow(ludvane.Id(), "LudvaneProgressWindow"); },
+                       milliseconds(60000), milliseconds(2));
   result.untilProgressWindow = Now() - start;
-  const ui_driver::MessageBoxFacts finished = conversion_rig::WaitForMessageText(
-      ludvane.Id(), texts::kFinishedText, milliseconds(600000), milliseconds(10));
+  HWND finished = nullptr;
+  ui_driver::WaitUntil([&] { return (finished = FindFinalMessage(ludvane.Id())) != nullptr; },
+                       milliseconds(600000), milliseconds(5));
   result.wall = Now() - start;
   result.cpu = ProcessCpuSeconds(ludvane.Handle()) - cpuStart;
-  result.done = finished.window != nullptr;
-  if (result.done) ui_driver::AnswerMessageBox(finished.window, IDOK);
+  result.done = finished != nullptr;
+  if (result.done) ui_driver::AnswerMessageBox(finished, IDOK);
   ludvane.WaitForExit();
   return result;
 }
@@ -134,17 +157,26 @@ int main(int argc, char** argv) {
     for (int pass = 0; pass < 2; ++pass) {
       // Alternate which way goes first, so neither always runs on a warmer system.
       if ((pass == 0) == (round % 2 == 0)) {
-        RemoveTree(rig.Destination());
         rig.ClearLog();
+        if (!RemoveTree(rig.Destination())) {
+          std::fprintf(stderr, "round %d: the last destination could not be removed\n", round + 1);
+          return 1;
+        }
         conversion = ConvertThroughWindows(rig);
         const size_t logged = rig.LoggedCommands().size();
         if (!conversion.done || logged != conversion_rig::PlanItems().size()) {
-          std::fprintf(stderr, "round %d: the conversion did not finish (%zu commands)\n",
-                       round + 1, logged);
+          std::fprintf(stderr, "round %d: the conversion %s after %zu commands\n", round + 1,
+                       conversion.done ? "finished" : "did not finish", logged);
+          for (const std::string& line : rig.LoggedCommands())
+            std::fprintf(stderr, "%s\n", line.c_str());
           return 1;
         }
       } else {
-        RemoveTree(bareGame);
+        if (!RemoveTree(bareGame)) {
+          std::fprintf(stderr, "round %d: the last bare destination could not be removed\n",
+                       round + 1);
+          return 1;
+        }
         bare = BareRun(rig, bareGame, discard);
       }
     }

@@ -104,11 +104,7 @@ Rig::Rig(const std::string& name, const std::string& epicName)
       appFolder_(scratch_.Path() + "app\\"),
       steam_(scratch_.Path() + "steam\\"),
       epic_(scratch_.Path() + epicName) {
-  ready_ = ui_driver::SetRegistryValue(
-               HKEY_CURRENT_USER,
-               std::string("Software\\Wine\\AppDefaults\\") + kProgramName + "\\X11 Driver",
-               "Managed", REG_SZ, std::string("N") + '\0') &&
-           CreateDirectoryA(appFolder_.c_str(), nullptr) &&
+  ready_ = CreateDirectoryA(appFolder_.c_str(), nullptr) &&
            CreateDirectoryA(steam_.c_str(), nullptr) && CreateDirectoryA(epic_.c_str(), nullptr) &&
            CopyFileA(ui_driver::FindLudvaneExe().c_str(), LudvaneExe().c_str(), FALSE) &&
            CopyFileA((ui_driver::OwnFolder() + "\\fake_cmd.exe").c_str(),

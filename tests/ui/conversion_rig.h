@@ -39,11 +39,6 @@ std::map<std::string, std::string> TreeSnapshot(const std::string& folder);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);
 
-// The name of the program's copy. Wine is told to leave this program's windows unmanaged: on a
-// display without a window manager it would otherwise wait 2 seconds for one whenever a window
-// is hidden, with the user-interface thread blocked inside ShowWindow or DestroyWindow.
-inline constexpr char kProgramName[] = "ludvane_rig.exe";
-
 class Rig {
  public:
   // Fills a fresh scratch folder `name` in the temporary folder. `epicName` is the last part of
@@ -55,7 +50,7 @@ class Rig {
 
   // The scratch folder that holds all of the rig, with a trailing backslash.
   const std::string& Folder() const { return scratch_.Path(); }
-  std::string LudvaneExe() const { return appFolder_ + kProgramName; }
+  std::string LudvaneExe() const { return appFolder_ + "ludvane.exe"; }
   const std::string& AppFolder() const { return appFolder_; }
   // The Steam game folder, with a trailing backslash, as the program shows it.
   const std::string& Steam() const { return steam_; }
