@@ -20,13 +20,6 @@ unsigned long PlatformId() {
   return info.dwPlatformId;
 }
 
-DWORD BytesWaiting(HANDLE readEnd) {
-  DWORD available = 0;
-  // Fails once the pipe is empty and has no writer left; that is "nothing waiting" too.
-  if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr)) return 0;
-  return available;
-}
-
 // Reads exactly the `available` bytes the peek reported, so the read never blocks, and appends
 // them up to the first zero byte. False when nothing was delivered.
 bool AppendPiece(HANDLE readEnd, DWORD available, std::string& output) {
@@ -39,6 +32,9 @@ bool AppendPiece(HANDLE readEnd, DWORD available, std::string& output) {
   output.append(piece.c_str());
   return true;
 }
+
+// How much one read takes from a pipe whose writers are all gone.
+constexpr DWORD kDrainPiece = 4096;
 
 bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
@@ -88,8 +84,17 @@ std::string RunCapturedCommand(const std::string& command) {
     // Asked before the peek: once the child has ended, everything it wrote is already in the
     // pipe, so this pass and the ones after it read it all before the loop is left.
     const bool ended = HasEnded(process.Get());
-    const DWORD available = readEnd.Valid() ? BytesWaiting(readEnd.Get()) : 0;
-    const bool read = available > 0 && AppendPiece(readEnd.Get(), available, output);
+    bool read = false;
+    DWORD available = 0;
+    if (!readEnd.Valid()) {
+      // No pipe: nothing to read, only the end to wait for.
+    } else if (PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr)) {
+      read = available > 0 && AppendPiece(readEnd.Get(), available, output);
+    } else if (ended && GetLastError() == ERROR_BROKEN_PIPE) {
+      // The peek may call the pipe broken while bytes are still buffered in it. No writer is
+      // left, so a read returns them, or fails at once when none are left; it cannot block.
+      read = AppendPiece(readEnd.Get(), kDrainPiece, output);
+    }
     if (ended) {
       if (read) continue;
       break;
