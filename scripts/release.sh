@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the shipped 32-bit ludvane.exe, checks it, and packs it with the README and a
-# SHA256SUMS file into build/release/ludvane-1.0.0.zip.
+# SHA256SUMS file (and the README's pictures) into build/release/ludvane-1.0.0.zip.
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
@@ -18,7 +18,9 @@ rm -rf "$stage" "$stage.zip"
 mkdir -p "$stage"
 cp "$build/ludvane.exe" "$stage/"
 cp "$LUDVANE_ROOT/README.md" "$stage/"
-(cd "$stage" && sha256sum ludvane.exe README.md > SHA256SUMS)
+mkdir -p "$stage/docs"
+cp "$LUDVANE_ROOT"/docs/*.png "$stage/docs/"   # the README's pictures
+(cd "$stage" && sha256sum ludvane.exe README.md docs/*.png > SHA256SUMS)
 (cd "$(dirname "$stage")" && zip -qr "ludvane-1.0.0.zip" "ludvane-1.0.0")
 echo "Release: $stage.zip"
 cat "$stage/SHA256SUMS"
