@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -83,6 +84,11 @@ HWND CreateChild(const char* className, DWORD exStyle, DWORD style, HWND parent,
 }  // namespace
 
 void RegisterControlClasses(HINSTANCE instance) {
+  // Buttons and the progress bar come from Common Controls 6, as the manifest asks.
+  INITCOMMONCONTROLSEX commonClasses = {sizeof(commonClasses),
+                                        ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&commonClasses);
+
   WNDCLASSA labelClass = {};
   labelClass.lpfnWndProc = TransparentLabelProc;
   labelClass.hInstance = instance;
@@ -126,8 +132,6 @@ void WriteCaption(HWND label, const std::string& caption) {
 }
 
 HWND CreateProgressBar(HWND parent, int id, const RECT& place, ProgressBar& bar) {
-  INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&classes);
   bar.window = CreateChild(PROGRESS_CLASSA, WS_EX_STATICEDGE, 0, parent, id, place, nullptr);
   SetProgressMaximum(bar, bar.maximum);
   SetProgressPosition(bar, bar.position);
@@ -136,9 +140,8 @@ HWND CreateProgressBar(HWND parent, int id, const RECT& place, ProgressBar& bar)
 
 void SetProgressMaximum(ProgressBar& bar, int32_t maximum) {
   bar.maximum = ClampProgressValue(maximum);
-  const int32_t low = bar.minimum < bar.maximum ? bar.minimum : bar.maximum;
-  const int32_t high = bar.minimum < bar.maximum ? bar.maximum : bar.minimum;
-  SendMessageA(bar.window, PBM_SETRANGE, 0, MAKELPARAM(low, high));
+  SendMessageA(bar.window, PBM_SETRANGE, 0,
+               MAKELPARAM(std::min(bar.minimum, bar.maximum), std::max(bar.minimum, bar.maximum)));
 }
 
 void SetProgressPosition(ProgressBar& bar, int32_t position) {

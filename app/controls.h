@@ -9,7 +9,8 @@
 
 namespace app {
 
-// Registers the transparent label's window class; once, before any window is loaded.
+// Registers the controls' window classes (the transparent label's and the common controls');
+// once, before any window is loaded.
 void RegisterControlClasses(HINSTANCE instance);
 
 // A standard push button: centred caption that wraps, never the default button.

@@ -1,6 +1,5 @@
 // Process start: the main window and the user-interface thread's message loop.
 #include <windows.h>
-#include <commctrl.h>
 #include <objbase.h>
 
 #include "app/controls.h"
@@ -23,8 +22,6 @@ bool HandleEscapeKey(const MSG& message) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The folder picker needs COM on this thread.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&classes);
   app::RegisterControlClasses(instance);
   app::RegisterMainWindowClass(instance);
   app::RegisterProgressWindowClass(instance);
