@@ -17,9 +17,23 @@ bool HandleEscapeKey(const MSG& message) {
   return true;
 }
 
+// The program runs elevated, often from Downloads: every library loaded from here on must come
+// from the system folder, never from the program's folder or the current one.
+void LoadLibrariesFromSystemFolderOnly() {
+  using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
+  // Bound by name: Windows 7 has it only with its loader update.
+  const auto setDefaultDirectories =
+      reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+  if (setDefaultDirectories && setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+  // Without it, at least the current folder leaves the search.
+  SetDllDirectoryA("");
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  LoadLibrariesFromSystemFolderOnly();
   // The folder picker needs COM on this thread.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   app::RegisterControlClasses(instance);

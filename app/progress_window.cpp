@@ -7,7 +7,7 @@
 #include "app/process_end.h"
 #include "app/texts.h"
 #include "app/window_loader.h"
-#include "link/link_job.h"
+#include "app/link_job.h"
 #include "link/path_tests.h"
 
 namespace app {
@@ -34,7 +34,7 @@ void PrepareAndStart() {
   const std::string destination = ReadCaption(EpicLocationField()) + "GTAV\\";
   link::CreateFolder(destination);
   WriteCaption(g_targetField, destination);
-  g_linkJobThread = CreateThread(nullptr, 0, link::RunLinkJob, nullptr, 0, nullptr);
+  g_linkJobThread = CreateThread(nullptr, 0, RunLinkJob, nullptr, 0, nullptr);
   SetProgressMaximum(g_bar, kProgressMaximum);
   SetTimerPeriod(g_timer, kTickPeriodMs);
 }
@@ -42,11 +42,11 @@ void PrepareAndStart() {
 LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      if (wParam == g_timer.id) SetProgressPosition(g_bar, link::g_progressCount.load());
+      if (wParam == g_timer.id) SetProgressPosition(g_bar, g_progressCount.load());
       return 0;
     case kSetTimerPeriodMessage:
       // The job stops the timer right after its last step, before a tick could show it.
-      if (wParam == 0) SetProgressPosition(g_bar, link::g_progressCount.load());
+      if (wParam == 0) SetProgressPosition(g_bar, g_progressCount.load());
       SetTimerPeriod(g_timer, static_cast<int32_t>(wParam));
       return 0;
     case WM_DESTROY:

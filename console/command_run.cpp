@@ -16,8 +16,23 @@ unsigned long PlatformId() {
   info.dwOSVersionInfoSize = sizeof info;
   // Every system that can still run this program is of the NT family.
   info.dwPlatformId = VER_PLATFORM_WIN32_NT;
+  // Only the platform family is read, which the deprecation does not concern.
+#ifdef _MSC_VER
+#pragma warning(suppress : 4996)
+#endif
   GetVersionExA(&info);
   return info.dwPlatformId;
+}
+
+// The interpreter's full path in the system folder. Run elevated, the program must never start
+// a cmd.exe that someone dropped beside it or into its current folder, which is where a search
+// by name would look first.
+std::string InterpreterPath(const std::string& prefix) {
+  char folder[MAX_PATH + 1] = {};
+  const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length > MAX_PATH) return std::string();
+  // The prefix's first word is the interpreter's file name.
+  return std::string(folder, length) + "\\" + prefix.substr(0, prefix.find(' '));
 }
 
 // Reads exactly the `available` bytes the peek reported, so the read never blocks, and appends
@@ -68,11 +83,14 @@ std::string RunCapturedCommand(const std::string& command) {
   startup.hStdError = writeEnd.Get();
 
   // CreateProcessA may write into the command line, so it gets its own copy.
-  std::string commandLine = InterpreterPrefix(PlatformId()) + command;
+  const std::string prefix = InterpreterPrefix(PlatformId());
+  const std::string interpreter = InterpreterPath(prefix);
+  std::string commandLine = prefix + command;
   PROCESS_INFORMATION info;
   std::memset(&info, 0, sizeof info);
-  const BOOL started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &info);
+  const BOOL started =
+      !interpreter.empty() && CreateProcessA(interpreter.c_str(), &commandLine[0], nullptr, nullptr,
+                                             TRUE, 0, nullptr, nullptr, &startup, &info);
   ScopedHandle process(started ? info.hProcess : nullptr);
   ScopedHandle thread(started ? info.hThread : nullptr);
   // From here on the child's copy is the only writer.

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Ludvane needs to build, run and test on Linux (only missing ones).
+# Installs the Debian packages Ludvane needs to build, run and test on Linux (only missing ones),
+# among them the 32-bit Wine that runs the shipped 32-bit ludvane.exe.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
-          wine wine64 xvfb xauth x11-apps x11-utils imagemagick fonts-wqy-microhei locales
-          googletest clang-format zip file python3)
+          wine wine64 wine32:i386 xvfb xauth x11-apps x11-utils imagemagick fonts-wqy-microhei
+          locales googletest clang-format zip file python3)
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+# The 32-bit Wine comes from Debian's i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq \
     "${missing[@]}" >/dev/null
@@ -19,8 +24,6 @@ fi
 
 # Wine takes its ANSI code page (936) from the zh_CN.UTF-8 locale.
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
     echo 'zh_CN.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
   "${sudo_cmd[@]}" locale-gen >/dev/null

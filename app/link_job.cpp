@@ -1,4 +1,4 @@
-#include "link/link_job.h"
+#include "app/link_job.h"
 
 #include "app/controls.h"
 #include "app/main_window.h"
@@ -9,21 +9,21 @@
 #include "link/link_command.h"
 #include "link/link_plan.h"
 
-namespace link {
+namespace app {
 
 std::atomic<int32_t> g_progressCount{0};
 
 DWORD WINAPI RunLinkJob(void*) {
   // Captions are read through the labels' own store, never by a message to their thread.
-  const std::string destination = app::ReadCaption(app::TargetField());
-  const std::string steam = app::ReadCaption(app::SteamLocationField());
-  RunLinkPlan(destination, steam, MakeLink, [] { g_progressCount.fetch_add(1); });
+  const std::string destination = ReadCaption(TargetField());
+  const std::string steam = ReadCaption(SteamLocationField());
+  link::RunLinkPlan(destination, steam, link::MakeLink, [] { g_progressCount.fetch_add(1); });
 
   // The timer belongs to the user-interface thread: ask it to stop.
-  PostMessageA(app::ProgressWindow(), app::kSetTimerPeriodMessage, 0, 0);
-  app::ShowMessage(texts::kFinishedText);
-  app::RequestProcessEnd(0);
+  PostMessageA(ProgressWindow(), kSetTimerPeriodMessage, 0, 0);
+  ShowMessage(texts::kFinishedText);
+  RequestProcessEnd(0);
   return 0;
 }
 
-}  // namespace link
+}  // namespace app

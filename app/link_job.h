@@ -1,4 +1,5 @@
-// The link job: the whole link plan on a thread of its own, then the final message and the end.
+// The link job thread's dealings with the windows: it reads the two folders from their fields,
+// walks the link plan, stops the progress timer, shows the final message and asks for the end.
 #pragma once
 
 #include <windows.h>
@@ -6,7 +7,7 @@
 #include <atomic>
 #include <cstdint>
 
-namespace link {
+namespace app {
 
 // Items of the plan done so far; written by the link job only, read by the progress display.
 extern std::atomic<int32_t> g_progressCount;
@@ -15,4 +16,4 @@ extern std::atomic<int32_t> g_progressCount;
 // user-interface thread to end the process.
 DWORD WINAPI RunLinkJob(void* unused);
 
-}  // namespace link
+}  // namespace app
