@@ -1,10 +1,21 @@
 #!/usr/bin/env bash
 # Builds the shipped 32-bit ludvane.exe, checks it, and packs it with the README and a
-# SHA256SUMS file (and the README's pictures) into build/release/ludvane-1.0.0.zip.
+# SHA256SUMS file (and the README's pictures) into $LUDVANE_BUILD/release/ludvane-1.0.0.zip
+# (LUDVANE_BUILD is build/ by default). The same commit gives the same exe and zip, byte for
+# byte, whatever the build folder, the time, the time zone or the umask.
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
 source "$here/wine-env.sh"
+LUDVANE_BUILD="$(mkdir -p "$LUDVANE_BUILD" && cd "$LUDVANE_BUILD" && pwd)"
+# Every time the release carries is the commit's; without git (or a caller's choice), a fixed
+# day early in 1980, as zip cannot store an earlier one.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH="$(git -C "$LUDVANE_ROOT" log -1 --format=%ct 2>/dev/null)" ||
+    SOURCE_DATE_EPOCH=315619200
+fi
+# strip stamps the PE header with this time instead of the clock's.
+export SOURCE_DATE_EPOCH
 jobs=$(nproc)
 build="$LUDVANE_BUILD/release-i686"
 cmake -S "$LUDVANE_ROOT" -B "$build" -DCMAKE_BUILD_TYPE=Release \
@@ -21,6 +32,13 @@ cp "$LUDVANE_ROOT/README.md" "$stage/"
 mkdir -p "$stage/docs"
 cp "$LUDVANE_ROOT"/docs/*.png "$stage/docs/"   # the README's pictures
 (cd "$stage" && sha256sum ludvane.exe README.md docs/*.png > SHA256SUMS)
-(cd "$(dirname "$stage")" && zip -qr "ludvane-1.0.0.zip" "ludvane-1.0.0")
+# The zip keeps each file's time and Unix mode, so neither may come from this machine or run.
+find "$stage" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
+find "$stage" -exec touch -d "@$SOURCE_DATE_EPOCH" {} +
+# Sorted in bytes, not the locale's order or the folder's; -X leaves out the owner and the
+# exact times; zip writes local time, so UTC makes it the same everywhere.
+(cd "$(dirname "$stage")" &&
+  find "ludvane-1.0.0" -type f | LC_ALL=C sort |
+  TZ=UTC zip -q -X -D "ludvane-1.0.0.zip" -@)
 echo "Release: $stage.zip"
 cat "$stage/SHA256SUMS"
