@@ -8,6 +8,18 @@
 #include "console/scoped_handle.h"
 
 namespace console {
+
+#ifdef LUDVANE_TRACE_CAPTURED_RUN
+// Defined only by the stress program, whose own compilation of this file records which way each
+// run went; in every other build the trace lines are empty.
+void TraceCapturedRun(const char* step, bool ended, long result, unsigned long count,
+                      unsigned long error);
+#define TRACE_RUN(step, ended, result, count, error) \
+  ::console::TraceCapturedRun(step, ended, result, count, error)
+#else
+#define TRACE_RUN(step, ended, result, count, error) ((void)0)
+#endif
+
 namespace {
 
 unsigned long PlatformId() {
@@ -40,9 +52,9 @@ std::string InterpreterPath(const std::string& prefix) {
 bool AppendPiece(HANDLE readEnd, DWORD available, std::string& output) {
   std::string piece(available, '\0');
   DWORD delivered = 0;
-  if (!ReadFile(readEnd, &piece[0], available, &delivered, nullptr) || delivered == 0) {
-    return false;
-  }
+  const BOOL done = ReadFile(readEnd, &piece[0], available, &delivered, nullptr);
+  TRACE_RUN("read", false, done, delivered, done ? 0 : GetLastError());
+  if (!done || delivered == 0) return false;
   piece.resize(delivered);
   output.append(piece.c_str());
   return true;
@@ -91,6 +103,7 @@ std::string RunCapturedCommand(const std::string& command) {
   const BOOL started =
       !interpreter.empty() && CreateProcessA(interpreter.c_str(), &commandLine[0], nullptr, nullptr,
                                              TRUE, 0, nullptr, nullptr, &startup, &info);
+  TRACE_RUN("start", false, started, 0, started ? 0 : GetLastError());
   ScopedHandle process(started ? info.hProcess : nullptr);
   ScopedHandle thread(started ? info.hThread : nullptr);
   // From here on the child's copy is the only writer.
@@ -104,11 +117,15 @@ std::string RunCapturedCommand(const std::string& command) {
     const bool ended = HasEnded(process.Get());
     bool read = false;
     DWORD available = 0;
+    const BOOL peeked =
+        readEnd.Valid() && PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr);
+    const DWORD peekError = peeked ? 0 : GetLastError();
+    TRACE_RUN(readEnd.Valid() ? "peek" : "no pipe", ended, peeked, available, peekError);
     if (!readEnd.Valid()) {
       // No pipe: nothing to read, only the end to wait for.
-    } else if (PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr)) {
+    } else if (peeked) {
       read = available > 0 && AppendPiece(readEnd.Get(), available, output);
-    } else if (ended && GetLastError() == ERROR_BROKEN_PIPE) {
+    } else if (ended && peekError == ERROR_BROKEN_PIPE) {
       // The peek may call the pipe broken while bytes are still buffered in it. No writer is
       // left, so a read returns them, or fails at once when none are left; it cannot block.
       read = AppendPiece(readEnd.Get(), kDrainPiece, output);
