@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both builds and runs every test under Wine on a virtual display.
+# Installs what is missing, builds both builds and runs every test under Wine on a virtual
+# display: the whole suite against the shipped 32-bit ludvane.exe under the 32-bit Wine, then
+# again against the 64-bit build as a second check.
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
@@ -8,15 +10,30 @@ bash "$here/build.sh"
 python3 "$here/check_exe.py" "$LUDVANE_BUILD/i686/ludvane.exe"
 export WINEPREFIX="$LUDVANE_BUILD/wineprefix"
 ludvane_ensure_prefix "$WINEPREFIX"
-export LUDVANE_ROOT
-cd "$LUDVANE_BUILD/x86_64"
+if ludvane_can_run_32bit; then
+  suites="i686 x86_64"
+  ludvane_install_standin "$LUDVANE_BUILD/i686/tests/fake_cmd.exe" \
+    "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
+else
+  echo "NOT TESTED: this machine's kernel cannot run 32-bit programs, so the shipped 32-bit" \
+    "ludvane.exe is not tested here; only the x86_64 build's suite runs."
+  suites="x86_64"
+  ludvane_install_standin "" "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
+fi
+export LUDVANE_ROOT LUDVANE_BUILD
 # One virtual display and one warm wineserver for the whole run.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  suites=$1
+  shift
   wineserver -p 120
   # Start Wine'"'"'s own services now, with no output to inherit: started by the first test they
   # would hold its output pipe open and ctest would wait for them to end.
-  "$LUDVANE_ROOT/scripts/wine-exec.sh" cmd /c exit 0 </dev/null >/dev/null 2>&1
-  ctest --output-on-failure --timeout 600 "$@"
-  rc=$?
+  "$LUDVANE_ROOT/scripts/wine-exec.sh" "$LUDVANE_BUILD/x86_64/tests/console_writer.exe" \
+    </dev/null >/dev/null 2>&1
+  rc=0
+  for suite in $suites; do
+    echo "== $suite build: every test under Wine"
+    (cd "$LUDVANE_BUILD/$suite" && ctest --output-on-failure --timeout 600 "$@") || rc=1
+  done
   wineserver -k 2>/dev/null || true
-  exit $rc' ctest-under-xvfb "$@"
+  exit $rc' ctest-under-xvfb "$suites" "$@"

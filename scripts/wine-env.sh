@@ -8,6 +8,8 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko: their installers would ask over the network this machine does not have.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 WINE64=/usr/lib/wine/wine64
+# The 32-bit Wine runs the shipped 32-bit ludvane.exe, in the same prefix as the 64-bit one.
+WINE32=/usr/lib/wine/wine
 
 # Creates (once) the Wine prefix at $1.
 ludvane_ensure_prefix() {
@@ -17,4 +19,30 @@ ludvane_ensure_prefix() {
     "$WINE64" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+}
+
+# True when this machine's kernel runs 32-bit programs, and with them the 32-bit Wine.
+ludvane_can_run_32bit() {
+  "$WINE32" --version >/dev/null 2>&1
+}
+
+# Makes the stand-in interpreter (fake_cmd.exe: $1 the 32-bit one, $2 the 64-bit one; either may
+# be empty) the prefix's own system32\cmd.exe and syswow64\cmd.exe, since Wine's mklink makes no
+# links. Wine's own interpreter stays beside it as wine-cmd.exe for every other command line.
+# Wine takes a cmd.exe of the prefix's only when told to (cmd.exe=n).
+ludvane_install_standin() {
+  local windows="$WINEPREFIX/drive_c/windows"
+  local standin32="${1:-$2}" standin64="${2:-$1}" own
+  for own in /usr/lib/*/wine/x86_64-windows/cmd.exe; do
+    [ -f "$own" ] && cp "$own" "$windows/system32/wine-cmd.exe"
+  done
+  for own in /usr/lib/*/wine/i386-windows/cmd.exe; do
+    [ -f "$own" ] && cp "$own" "$windows/syswow64/wine-cmd.exe"
+  done
+  cp "$standin64" "$windows/system32/cmd.exe"
+  cp "$standin32" "$windows/syswow64/cmd.exe"
+  case ";$WINEDLLOVERRIDES;" in
+    *";cmd.exe=n;"*) ;;
+    *) export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;cmd.exe=n" ;;
+  esac
 }

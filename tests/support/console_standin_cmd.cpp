@@ -1,6 +1,7 @@
-// A stand-in for the command interpreter that makes no links: copied as cmd.exe into a scratch
-// folder, it is what "cmd.exe /c mklink ..." starts there. It echoes the command line it was
-// given and, for an mklink line, answers as mklink does on success.
+// A planted interpreter: copied as cmd.exe beside the program or into its current folder, where
+// a search for "cmd.exe" by name would find it first. It makes no links; it appends its command
+// line to cmd-log.txt beside itself, so a test sees that it ran, echoes that line and, for an
+// mklink line, answers as mklink does on success.
 #include <windows.h>
 
 #include <algorithm>
@@ -8,6 +9,19 @@
 
 int main() {
   const std::string commandLine = GetCommandLineA();
+  char self[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string log =
+      std::string(self, length).substr(0, std::string(self, length).rfind('\\') + 1) +
+      "cmd-log.txt";
+  HANDLE file = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD logged = 0;
+    WriteFile(file, commandLine.data(), static_cast<DWORD>(commandLine.size()), &logged, nullptr);
+    WriteFile(file, "\n", 1, &logged, nullptr);
+    CloseHandle(file);
+  }
   std::string reply = "command line: " + commandLine + "\r\n";
   const std::string::size_type at = commandLine.find("mklink ");
   if (at != std::string::npos) {

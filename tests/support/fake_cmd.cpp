@@ -1,16 +1,21 @@
-// A stand-in for the command interpreter, copied as cmd.exe beside a copy of ludvane.exe so
-// that "cmd.exe /c mklink ..." starts it. Wine's own mklink makes no links.
+// A stand-in for the command interpreter, installed as the test prefix's own system32\cmd.exe
+// (and syswow64\cmd.exe), since Wine's own mklink makes no links. Wine's interpreter stays
+// beside it as wine-cmd.exe.
 //
-// Every command line is appended to cmd-log.txt beside this program, one line each: the bytes
-// after the program name and the blanks that follow it, as Windows passed them (so
+// Its files live in the folder named by the STANDIN_CMD_FOLDER environment variable, which the
+// program passes on to its children, or beside it when that is not set.
+//
+// Every mklink command line is appended to cmd-log.txt there, one line each: the bytes after
+// the program name and the blanks that follow it, as Windows passed them (so
 // "cmd.exe /c mklink ..." is logged as "/c mklink ...").
 //
 // It imitates mklink:  mklink "L" "T" creates a small file L naming T; mklink /J "L" "T" creates
 // a folder L. An existing L gets mklink's error on standard error and exit code 1; a made link
-// gets mklink's report on standard output and exit code 0. Anything else is only logged.
+// gets mklink's report on standard output and exit code 0. Every other command line goes to
+// Wine's interpreter unchanged, and its exit code is this program's.
 //
-// cmd-delay-ms.txt beside it, when present, holds a number of milliseconds to wait after the
-// link is made and before answering, to make a conversion slow enough to watch.
+// cmd-delay-ms.txt there, when present, holds a number of milliseconds to wait after the link
+// is made and before answering, to make a conversion slow enough to watch.
 #include <windows.h>
 
 #include <cstdlib>
@@ -24,6 +29,37 @@ std::string OwnFolder() {
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string folder = path;
   return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string FilesFolder() {
+  char folder[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableA("STANDIN_CMD_FOLDER", folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return OwnFolder();
+  std::string named(folder, length);
+  return named.back() == '\\' ? named : named + '\\';
+}
+
+// Runs the whole command line through Wine's own interpreter and returns its exit code.
+int HandOver() {
+  const std::string interpreter = OwnFolder() + "wine-cmd.exe";
+  std::string commandLine = GetCommandLineA();
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(interpreter.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                      nullptr, &startup, &info)) {
+    return 9009;
+  }
+  WaitForSingleObject(info.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(info.hProcess, &code);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return static_cast<int>(code);
 }
 
 // The command line after the program name, which may be quoted, and its following blanks.
@@ -118,14 +154,13 @@ int Mklink(const char* p) {
 }  // namespace
 
 int main() {
-  const std::string folder = OwnFolder();
   const std::string arguments = ArgumentsOf(GetCommandLineA());
-  AppendToFile(folder + "cmd-log.txt", arguments + "\n");
-
   const char* p = arguments.c_str();
-  if (strncmp(p, "/c ", 3) != 0) return 0;
+  if (strncmp(p, "/c mklink ", 10) != 0) return HandOver();
   p += 3;
-  if (strncmp(p, "mklink ", 7) != 0) return 0;
+
+  const std::string folder = FilesFolder();
+  AppendToFile(folder + "cmd-log.txt", arguments + "\n");
 
   const int code = Mklink(p + 7);
   const int delayMs = std::atoi(ReadFileText(folder + "cmd-delay-ms.txt").c_str());

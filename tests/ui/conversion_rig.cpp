@@ -107,8 +107,7 @@ Rig::Rig(const std::string& name, const std::string& epicName)
   ready_ = CreateDirectoryA(appFolder_.c_str(), nullptr) &&
            CreateDirectoryA(steam_.c_str(), nullptr) && CreateDirectoryA(epic_.c_str(), nullptr) &&
            CopyFileA(ui_driver::FindLudvaneExe().c_str(), LudvaneExe().c_str(), FALSE) &&
-           CopyFileA((ui_driver::OwnFolder() + "\\fake_cmd.exe").c_str(),
-                     (appFolder_ + "cmd.exe").c_str(), FALSE);
+           ui_driver::KeepStandInFilesIn(Folder());
   // The sample Steam folder: each file names itself; each linked folder holds one file.
   for (const char* folder : {"update\\", "x64\\", "update\\x64\\"}) {
     ready_ = ready_ && CreateDirectoryA((steam_ + folder).c_str(), nullptr);
@@ -124,12 +123,12 @@ Rig::Rig(const std::string& name, const std::string& epicName)
 }
 
 void Rig::SetStandInDelay(int milliseconds) const {
-  WriteFileBytes(appFolder_ + "cmd-delay-ms.txt", std::to_string(milliseconds));
+  WriteFileBytes(Folder() + "cmd-delay-ms.txt", std::to_string(milliseconds));
 }
 
 std::vector<std::string> Rig::LoggedCommands() const {
   std::vector<std::string> lines;
-  const std::string log = ReadFileBytes(appFolder_ + "cmd-log.txt");
+  const std::string log = ReadFileBytes(Folder() + "cmd-log.txt");
   size_t start = 0;
   for (size_t end; (end = log.find('\n', start)) != std::string::npos; start = end + 1) {
     lines.push_back(log.substr(start, end - start));
@@ -137,7 +136,7 @@ std::vector<std::string> Rig::LoggedCommands() const {
   return lines;
 }
 
-void Rig::ClearLog() const { DeleteFileA((appFolder_ + "cmd-log.txt").c_str()); }
+void Rig::ClearLog() const { DeleteFileA((Folder() + "cmd-log.txt").c_str()); }
 
 bool PointRegistryAtSteam(const Rig& rig) {
   // The program drops the value's last four bytes (the GTAV of the real value).

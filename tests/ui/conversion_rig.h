@@ -1,7 +1,8 @@
 // A scratch setting for whole conversions through the windows of a copy of ludvane.exe: the
-// program beside the stand-in cmd.exe (fake_cmd.exe), a sample Steam game folder holding the
-// plan's 36 items, and an Epic location to convert into. Shared by the conversion tests and the
-// conversion benchmark.
+// program in a folder of its own, the files of the stand-in interpreter (the test prefix's own
+// cmd.exe, fake_cmd.exe: its log and delay) in the scratch folder, a sample Steam game folder
+// holding the plan's 36 items, and an Epic location to convert into. Shared by the conversion
+// tests and the conversion benchmark.
 #pragma once
 
 #include <windows.h>
@@ -59,7 +60,8 @@ class Rig {
   // The destination game folder the program fills: the Epic location and GTAV\.
   std::string Destination() const { return epic_ + "\\GTAV\\"; }
 
-  // How long the stand-in waits after each link before it answers; 0 for no wait.
+  // How long the stand-in waits after each link before it answers; 0 for no wait. The stand-in's
+  // files are the latest rig's.
   void SetStandInDelay(int milliseconds) const;
   // The stand-in's log, one command line each, and a fresh start for it.
   std::vector<std::string> LoggedCommands() const;

@@ -1,5 +1,5 @@
-// Whole conversions through the windows of a copy of ludvane.exe whose cmd.exe is the stand-in
-// that logs each command line and imitates mklink.
+// Whole conversions through the windows of a copy of ludvane.exe; the system's cmd.exe is the
+// stand-in that logs each command line and imitates mklink.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -55,13 +55,14 @@ class ConversionTest : public ::testing::Test {
  protected:
   // Runs a whole conversion: confirms it, watches the progress window until the final message,
   // answers it and waits for the process to end.
-  Watched Convert(const Rig& rig) {
+  // The program's current folder is its own unless `workingFolder` names another.
+  Watched Convert(const Rig& rig, const std::string& workingFolder = "") {
     Watched watched;
     if (!conversion_rig::PointRegistryAtSteam(rig)) {
       ADD_FAILURE() << "registry not writable";
       return watched;
     }
-    Process ludvane(rig.LudvaneExe(), rig.AppFolder());
+    Process ludvane(rig.LudvaneExe(), workingFolder.empty() ? rig.AppFolder() : workingFolder);
     std::string failure;
     HWND confirm = conversion_rig::PressStart(ludvane, rig, &failure);
     if (!confirm) {
@@ -189,6 +190,25 @@ TEST_F(ConversionTest, SteamFolderMissingFilesStillGetsOneCommandPerListedName) 
   EXPECT_EQ(rig.LoggedCommands(), conversion_rig::PlanCommands(rig.Destination(), rig.Steam()));
 }
 
+// Run as administrator, often from Downloads: an interpreter planted beside the program or in
+// its current folder must never run; the system's own gets every command line.
+TEST_F(ConversionTest, PlantedInterpreterBesideTheProgramOrInItsCurrentFolderNeverRuns) {
+  Rig rig("ludvane-planted");
+  ASSERT_TRUE(rig.Ready());
+  const std::string current = rig.Folder() + "current\\";
+  ASSERT_TRUE(CreateDirectoryA(current.c_str(), nullptr));
+  const std::string planted = OwnFolder() + "\\console_standin_cmd.exe";
+  for (const std::string& folder : {rig.AppFolder(), current}) {
+    ASSERT_TRUE(CopyFileA(planted.c_str(), (folder + "cmd.exe").c_str(), FALSE));
+  }
+  ExpectFinishedNormally(Convert(rig, current));
+  EXPECT_EQ(rig.LoggedCommands(), conversion_rig::PlanCommands(rig.Destination(), rig.Steam()));
+  for (const std::string& folder : {rig.AppFolder(), current}) {
+    EXPECT_EQ(conversion_rig::ReadFileBytes(folder + "cmd-log.txt"), "")
+        << "the cmd.exe planted in " << folder << " ran";
+  }
+}
+
 // Closing the progress window part-way, by WM_CLOSE or by Esc, ends the process at once with 0
 // and leaves the links made so far.
 class ClosingPartWayTest : public ConversionTest, public ::testing::WithParamInterface<bool> {};
@@ -223,8 +243,7 @@ TEST_P(ClosingPartWayTest, EndsAtOnceAndKeepsTheLinksMade) {
   const std::vector<std::string> plan =
       conversion_rig::PlanCommands(rig.Destination(), rig.Steam());
   EXPECT_TRUE(std::equal(commands.begin(), commands.end(), plan.begin()));
-  // The stand-in that was running when the program ended makes its link and ends on its own;
-  // its program file can be removed once it has ended.
+  // The stand-in that was running when the program ended makes its link and ends on its own.
   EXPECT_TRUE(WaitUntil([&] {
     for (size_t i = 0; i < commands.size(); ++i) {
       const std::string link = rig.Destination() + conversion_rig::PlanItems()[i].name;
@@ -232,7 +251,12 @@ TEST_P(ClosingPartWayTest, EndsAtOnceAndKeepsTheLinksMade) {
     }
     return true;
   }));
-  WaitUntil([&] { return DeleteFileA((rig.AppFolder() + "cmd.exe").c_str()) != FALSE; });
+  // It keeps the program's current folder, the rig's app folder, until it has ended; the next
+  // rig is made in the same place.
+  EXPECT_TRUE(WaitUntil([&] {
+    DeleteFileA(rig.LudvaneExe().c_str());
+    return RemoveDirectoryA(rig.AppFolder().c_str()) != FALSE;
+  }));
 }
 
 INSTANTIATE_TEST_SUITE_P(ByCloseOrEscape, ClosingPartWayTest, ::testing::Values(false, true),

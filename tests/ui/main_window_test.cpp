@@ -432,16 +432,10 @@ TEST_F(MainWindowTest, AnsweringNoLeavesEverythingAsItWas) {
 }
 
 TEST_F(MainWindowTest, AnsweringYesShowsTheProgressWindowAloneAndEscEndsTheProcess) {
-  // A copy of the program beside the stand-in interpreter, slowed down so that the conversion
-  // is still running at Esc: Wine's own cmd.exe makes no links, and one that is cut off in the
-  // middle of its command may never end.
-  const std::string app = scratch_.Path() + "App\\";
-  ASSERT_TRUE(CreateDirectoryA(app.c_str(), nullptr));
-  ASSERT_TRUE(CopyFileA(FindLudvaneExe().c_str(), (app + "ludvane.exe").c_str(), FALSE));
-  ASSERT_TRUE(
-      CopyFileA((OwnFolder() + "\\fake_cmd.exe").c_str(), (app + "cmd.exe").c_str(), FALSE));
-  WriteFileText(app + "cmd-delay-ms.txt", "200");
-  ASSERT_NO_FATAL_FAILURE(Start(app + "ludvane.exe"));
+  // The stand-in interpreter is slowed down so that the conversion is still running at Esc.
+  ASSERT_TRUE(KeepStandInFilesIn(scratch_.Path()));
+  WriteFileText(scratch_.Path() + "cmd-delay-ms.txt", "200");
+  ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epicFolder_));
   ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
   const MessageBoxFacts box = PressStartExpecting(texts::kConfirmText, {IDYES, IDNO});

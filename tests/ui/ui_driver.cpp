@@ -400,8 +400,8 @@ void PostClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 bool SetRegistryValue(HKEY root, const std::string& key, const std::string& name, DWORD type,
                       const std::string& bytes) {
   HKEY opened = nullptr;
-  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
-      ERROR_SUCCESS) {
+  if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
+                      &opened, nullptr) != ERROR_SUCCESS) {
     return false;
   }
   const LONG status =
@@ -413,7 +413,7 @@ bool SetRegistryValue(HKEY root, const std::string& key, const std::string& name
 
 bool DeleteRegistryValue(HKEY root, const std::string& key, const std::string& name) {
   HKEY opened = nullptr;
-  const LONG open = RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &opened);
+  const LONG open = RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &opened);
   if (open == ERROR_FILE_NOT_FOUND) return true;
   if (open != ERROR_SUCCESS) return false;
   const LONG status = RegDeleteValueA(opened, name.c_str());
@@ -422,10 +422,16 @@ bool DeleteRegistryValue(HKEY root, const std::string& key, const std::string& n
 }
 
 bool DeleteRegistryKey(HKEY root, const std::string& key) {
-  const LONG status = RegDeleteTreeA(root, key.c_str());
+  HKEY opened = nullptr;
+  const LONG open =
+      RegOpenKeyExA(root, key.c_str(), 0, DELETE | KEY_ALL_ACCESS | KEY_WOW64_64KEY, &opened);
+  if (open == ERROR_FILE_NOT_FOUND) return true;
+  if (open != ERROR_SUCCESS) return false;
+  const LONG status = RegDeleteTreeA(opened, nullptr);
+  RegCloseKey(opened);
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return false;
   // RegDeleteTree empties the key; the key itself goes last.
-  const LONG removed = RegDeleteKeyA(root, key.c_str());
+  const LONG removed = RegDeleteKeyExA(root, key.c_str(), KEY_WOW64_64KEY, 0);
   return removed == ERROR_SUCCESS || removed == ERROR_FILE_NOT_FOUND;
 }
 
@@ -467,6 +473,10 @@ ScratchFolder::~ScratchFolder() {
 bool FolderExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool KeepStandInFilesIn(const std::string& folder) {
+  return SetEnvironmentVariableA("STANDIN_CMD_FOLDER", folder.c_str()) != FALSE;
 }
 
 }  // namespace ui_driver

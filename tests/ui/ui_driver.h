@@ -185,6 +185,8 @@ void PressCloseBox(HWND window);
 void PostClose(HWND window);
 
 // --- Registry. The program reads HKLM\<kSteamInstallKey>, value kSteamInstallValue. ---
+// Every key is written and removed in the registry's 64-bit view, where 64-bit Windows keeps
+// the game's WOW6432Node key; a 32-bit writer in its own view would miss it under Wine.
 
 inline constexpr char kSteamInstallKey[] = "SOFTWARE\\WOW6432Node\\Rockstar Games\\GTAV";
 inline constexpr char kSteamInstallValue[] = "InstallFolderSteam";
@@ -222,5 +224,9 @@ class ScratchFolder {
 };
 
 bool FolderExists(const std::string& path);
+
+// The stand-in interpreter (the test prefix's own cmd.exe) keeps its log and its delay in the
+// folder named by STANDIN_CMD_FOLDER; programs started after this call pass it on to it.
+bool KeepStandInFilesIn(const std::string& folder);
 
 }  // namespace ui_driver

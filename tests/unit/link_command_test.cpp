@@ -1,7 +1,11 @@
 // The mklink command line, the success marker, and whole runs through a stand-in interpreter.
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
@@ -46,42 +50,52 @@ TEST(LinkCommand, FailedMklinkGivesFalse) {
 
 namespace {
 
-// Runs from a scratch folder holding the console_standin_cmd child as cmd.exe: CreateProcessA
-// looks in the current folder before the system's, so "cmd.exe /c ..." starts the stand-in.
+// The test prefix's own cmd.exe is the stand-in interpreter: it logs each mklink command line
+// into the folder named by STANDIN_CMD_FOLDER and imitates mklink there.
 class LinkCommandThroughStandIn : public ::testing::Test {
  protected:
   void SetUp() override {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string standIn(path, length);
-    standIn = standIn.substr(0, standIn.rfind('\\') + 1) + "console_standin_cmd.exe";
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     scratch_ = std::string(temp) + "ludvane-link-test-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(scratch_.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA(standIn.c_str(), (scratch_ + "\\cmd.exe").c_str(), FALSE));
-    GetCurrentDirectoryA(MAX_PATH, previous_);
-    ASSERT_TRUE(SetCurrentDirectoryA(scratch_.c_str()));
+    // 游戏: the link's folders hold blanks and double-byte characters.
+    destination_ = scratch_ + "\\Epic Games\\\xD3\xCE\xCF\xB7\\GTAV\\";
+    std::string made;
+    for (const std::string& part :
+         {scratch_ + "\\", std::string("Epic Games\\"), std::string("\xD3\xCE\xCF\xB7\\"),
+          std::string("GTAV\\"), std::string("x64\\")}) {
+      made += part;
+      CreateDirectoryA(made.c_str(), nullptr);
+    }
+    ASSERT_TRUE(SetEnvironmentVariableA("STANDIN_CMD_FOLDER", scratch_.c_str()));
   }
 
   void TearDown() override {
-    SetCurrentDirectoryA(previous_);
-    DeleteFileA((scratch_ + "\\cmd.exe").c_str());
-    RemoveDirectoryA(scratch_.c_str());
+    SetEnvironmentVariableA("STANDIN_CMD_FOLDER", nullptr);
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch_, ignored);
+  }
+
+  std::string Log() const {
+    std::ifstream log(scratch_ + "\\cmd-log.txt", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>());
   }
 
   std::string scratch_;
-  char previous_[MAX_PATH] = {};
+  std::string destination_;
 };
 
 }  // namespace
 
 TEST_F(LinkCommandThroughStandIn, InterpreterGetsTheLineUnchangedAndTheMarkerIsFound) {
-  const std::string link = "D:\\Epic Games\\\xD3\xCE\xCF\xB7\\GTAV\\x64\\audio\\";
-  const std::string source = "C:\\Steam \x81\x5C\\GTAV\\x64\\audio\\";
-  const std::string line = link::BuildLinkCommandLine(link, source, link::kDirectoryJunction);
-  const std::string output = console::RunCapturedCommand(line);
-  EXPECT_NE(output.find("command line: cmd.exe /c " + line + "\r\n"), std::string::npos) << output;
-  EXPECT_TRUE(link::MakeLink(link, source, link::kDirectoryJunction));
-  EXPECT_TRUE(link::MakeLink("D:\\E\\GTAV\\common.rpf", "C:\\S\\common.rpf"));
+  // 乗 (0x81 0x5C): its trail byte is a backslash.
+  const std::string source = "C:\\Steam \x81\x5C\\GTAV\\";
+  const std::string line = link::BuildLinkCommandLine(
+      destination_ + "x64\\audio\\", source + "x64\\audio\\", link::kDirectoryJunction);
+  EXPECT_TRUE(link::MakeLink(destination_ + "x64\\audio\\", source + "x64\\audio\\",
+                             link::kDirectoryJunction));
+  EXPECT_EQ(Log(), "/c " + line + "\n");
+  EXPECT_TRUE(link::MakeLink(destination_ + "common.rpf", source + "common.rpf"));
+  // A second time the link is there already, and mklink says so without the marker.
+  EXPECT_FALSE(link::MakeLink(destination_ + "common.rpf", source + "common.rpf"));
 }
