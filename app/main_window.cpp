@@ -50,10 +50,11 @@ void ChooseFolderInto(HWND field, const char* pickerTitle) {
   WriteCaption(field, WithTrailingBackslash(PickFolder(pickerTitle)));
 }
 
-// A location passes only when it names a folder that exists: links to a missing folder would
-// all dangle while the tool reported success.
+// A location passes only when it is a full path that names a folder that exists: links to a
+// missing folder would all dangle while the tool reported success, and a lone backslash or a
+// relative path would point them at whatever drive or folder is current.
 bool NamesExistingFolder(const std::string& location) {
-  return !location.empty() && link::FolderExists(location);
+  return IsFullFolderPath(location) && link::FolderExists(location);
 }
 
 void OnStartClicked() {

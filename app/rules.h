@@ -10,6 +10,11 @@ namespace app {
 // code page: a double-byte character whose second byte is 0x5C is not a backslash.
 bool EndsInBackslash(const std::string& text);
 
+// True when the text is a full folder path: a drive letter with ":\", or a UNC path
+// "\\server\share\". A lone backslash or a relative path would be taken from the current
+// drive or folder, wherever that is.
+bool IsFullFolderPath(const std::string& text);
+
 // A non-empty folder path gets a trailing backslash when it has none; the empty text stays empty.
 std::string WithTrailingBackslash(const std::string& path);
 

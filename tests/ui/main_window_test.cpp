@@ -91,9 +91,10 @@ class MainWindowTest : public ::testing::Test {
   }
 
   // Starts the program (the built one, or a copy) and waits for its main window to be shown.
-  void Start(const std::string& exe = FindLudvaneExe()) {
+  void Start(const std::string& exe = FindLudvaneExe(), const std::string& workingFolder = "") {
     ASSERT_FALSE(exe.empty()) << "ludvane.exe not found near " << OwnFolder();
-    ludvane_ = std::make_unique<Process>(exe);
+    ludvane_.reset();
+    ludvane_ = std::make_unique<Process>(exe, workingFolder);
     ASSERT_TRUE(ludvane_->Started()) << "CreateProcess failed: " << ludvane_->StartError();
     main_ = WaitForTopLevelWindow(ludvane_->Id(), kMainWindowClass);
     ASSERT_TRUE(main_) << "the main window was not shown";
@@ -396,6 +397,20 @@ TEST_F(MainWindowTest, StartWithSteamFieldHoldingTheFailureTextSaysNoFolderChose
 }
 
 TEST_F(MainWindowTest, StartWithFoldersThatDoNotExistSaysNoFolderChosen) {
+  // A lone backslash (the current drive's root) and a relative path that names a folder of the
+  // program's current folder both exist, but are no full paths.
+  for (const std::string& partial : {std::string("\\"), std::string("Steam\\")}) {
+    ASSERT_TRUE(SetSteamInstallText(partial + "GTAV"));
+    ASSERT_NO_FATAL_FAILURE(Start(FindLudvaneExe(), scratch_.Path()));
+    ASSERT_EQ(partial, Field(kSteamField));
+    ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epicFolder_));
+    ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
+    const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
+    AnswerMessageBox(box.window, IDOK);
+    ASSERT_TRUE(BackInMainLoop());
+    EXPECT_FALSE(FolderExists(epicFolder_ + "GTAV")) << partial;
+  }
+
   ASSERT_TRUE(SetSteamInstallText(scratch_.Path() + "Missing\\GTAV"));
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_EQ(scratch_.Path() + "Missing\\", Field(kSteamField));

@@ -14,6 +14,7 @@ namespace {
 using app::ClampPositionIntoRange;
 using app::ClampProgressValue;
 using app::EndsInBackslash;
+using app::IsFullFolderPath;
 using app::NormalizedTimerPeriod;
 using app::SteamFolderFromRegistryValue;
 using app::WithTrailingBackslash;
@@ -47,6 +48,17 @@ TEST(TrailingBackslash, IsAddedOnlyWhenMissing) {
   EXPECT_FALSE(EndsInBackslash(""));
 }
 
+TEST(IsFullFolderPath, OnlyADriveRootOrAServerShareStartsAFullPath) {
+  for (const char* full : {"C:\\", "d:\\Games\\", "\\\\nas\\games\\", "\\\\nas\\games\\GTA V\\"}) {
+    EXPECT_TRUE(IsFullFolderPath(full)) << full;
+  }
+  for (const char* partial :
+       {"", "\\", "\\Games\\", "Games\\", "C:", "C:Games\\", "1:\\", "\\\\", "\\\\nas", "\\\\nas\\",
+        "\\\\nas\\\\", "\\\\\\share\\", "\\\\.\\C:\\", "\\\\?\\C:\\"}) {
+    EXPECT_FALSE(IsFullFolderPath(partial)) << partial;
+  }
+}
+
 // In code page 936 the byte 0x5C is also the second byte of double-byte characters; such a
 // character at the end is not a backslash.
 class DoubleByteTrailingBackslash : public ::testing::Test {
@@ -61,6 +73,11 @@ TEST_F(DoubleByteTrailingBackslash, SecondByte5CIsNotABackslash) {
   EXPECT_EQ("D:\\\x81\x5C\\", WithTrailingBackslash("D:\\\x81\x5C"));
   EXPECT_EQ("D:\\\x81\x5C\\", WithTrailingBackslash("D:\\\x81\x5C\\"));
   EXPECT_EQ("D:\\\x81\x5C\\", SteamFolderFromRegistryValue("D:\\\x81\x5CGTAV"));
+}
+
+TEST_F(DoubleByteTrailingBackslash, ServerNameEndingInTrailByte5CHasNoShareYet) {
+  EXPECT_FALSE(IsFullFolderPath("\\\\nas\x81\x5C"));
+  EXPECT_TRUE(IsFullFolderPath("\\\\nas\x81\x5C\\games\\"));
 }
 
 TEST_F(DoubleByteTrailingBackslash, CharactersAreFoundFromTheStart) {
