@@ -137,6 +137,14 @@ std::string RunCapturedCommand(const std::string& command) {
     CheckPendingInput();
     ResponsiveWait(1);
   }
+  TRACE_RUN(
+      "exit", true,
+      [&process] {
+        DWORD code = 0;
+        GetExitCodeProcess(process.Get(), &code);
+        return static_cast<long>(code);
+      }(),
+      0, 0);
   return output;
 }
 

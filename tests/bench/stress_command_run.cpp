@@ -53,6 +53,8 @@ std::string Word(const Step& step, bool exact) {
   word += step.name;
   if (step.name == "start") {
     word += step.result ? " ok" : " failed";
+  } else if (step.name == "exit") {
+    word = "exit code " + std::to_string(static_cast<unsigned long>(step.result));
   } else if (step.name != "no pipe") {
     word += step.result ? " ok " : " failed";
     if (step.result) word += exact ? std::to_string(step.count) : (step.count ? "n" : "0");
