@@ -1,31 +1,37 @@
 #!/usr/bin/env bash
-# Builds what is missing and runs every benchmark (tests/bench_*.exe of the x86_64 build) under
-# Wine on a virtual display; each prints its own figures. Arguments go to every benchmark.
+# Builds what is missing and runs every benchmark (tests/bench_*.exe) of both builds under Wine
+# on a virtual display, the shipped 32-bit build first; each prints its own figures. Arguments
+# go to every benchmark (a number of rounds).
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
 source "$here/wine-env.sh"
-bash "$here/build.sh"
+bash "$here/build.sh" >/dev/null
 export WINEPREFIX="$LUDVANE_BUILD/wineprefix"
 ludvane_ensure_prefix "$WINEPREFIX"
-shopt -s nullglob
-benches=("$LUDVANE_BUILD"/x86_64/tests/bench_*.exe)
-if [ ${#benches[@]} -eq 0 ]; then
-  echo "no benchmark was built" >&2
-  exit 1
+if ludvane_can_run_32bit; then
+  builds="i686 x86_64"
+  ludvane_install_standin "$LUDVANE_BUILD/i686/tests/fake_cmd.exe" \
+    "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
+else
+  echo "NOT MEASURED: this machine's kernel cannot run 32-bit programs; only the x86_64 build."
+  builds="x86_64"
+  ludvane_install_standin "" "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
 fi
-export WINE64
+export LUDVANE_BUILD WINE64 WINE32
 # One virtual display and one warm wineserver for all of them.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-  count=$1
+  builds=$1
   shift
-  args=("${@:1:count}")
-  shift "$count"
   wineserver -p 120
   rc=0
-  for bench in "$@"; do
-    echo "== $(basename "$bench" .exe)"
-    "$WINE64" "$bench" "${args[@]}" || rc=1
+  for build in $builds; do
+    loader=$WINE64
+    [ "$build" = i686 ] && loader=$WINE32
+    for bench in "$LUDVANE_BUILD/$build"/tests/bench_*.exe; do
+      echo "== $build: $(basename "$bench" .exe)"
+      "$loader" "$bench" "$@" || rc=1
+    done
   done
   wineserver -k 2>/dev/null || true
-  exit $rc' bench-under-xvfb "$#" "$@" "${benches[@]}"
+  exit $rc' bench-under-xvfb "$builds" "$@"

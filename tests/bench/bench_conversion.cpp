@@ -1,9 +1,17 @@
 // Measures a whole conversion through the windows, from the answer Yes to the final message,
-// against the bare cost of its 36 commands: the same stand-in cmd.exe started 36 times and
-// waited for. Also the CPU time the program's threads used as a share of the conversion's wall
-// time, and the user-interface thread's part of it.
-// Both ways run in alternating rounds into a fresh destination; medians are printed.
+// against the bare cost of its 36 commands: the same system interpreter (the test prefix's
+// stand-in) started 36 times and waited for. Also the CPU time the program's threads used as a
+// share of the conversion's wall time, and the user-interface thread's part of it.
+//
+// The program has no console, so each interpreter it starts gets a new hidden console of its
+// own. The fair reference starts them the same way: this benchmark is a GUI program without a
+// console, which starts both the program and the reference's interpreters. The reference from a
+// console program, whose interpreters share its console, is printed too: a copy of this
+// benchmark that makes a console of its own runs it. (Under Wine the figures go to the standard
+// output that Wine hands to every program started from a shell.)
+// All ways run in rotating rounds into a fresh destination; medians are printed.
 //   bench_conversion.exe [rounds]
+//   bench_conversion.exe --bare-with-console DESTINATION STEAM   (the console reference's copy)
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -16,6 +24,7 @@
 #include <vector>
 
 #include "app/texts.h"
+#include "tests/bench/bare_run.h"
 #include "tests/ui/conversion_rig.h"
 #include "tests/ui/ui_driver.h"
 
@@ -23,13 +32,6 @@ namespace {
 
 using conversion_rig::Rig;
 using ui_driver::milliseconds;
-
-double Now() {
-  LARGE_INTEGER counter, frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Seconds(const FILETIME& t) {
   return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
@@ -76,43 +78,35 @@ double Median(std::vector<double> values) {
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Removes a destination for the next round; true once it is gone. A file the system still
-// holds for a moment after its last user ended can make one attempt fall short.
-bool RemoveTree(const std::string& path) {
-  return ui_driver::WaitUntil([&] {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-    return !ui_driver::FolderExists(path);
-  });
-}
+constexpr char kBareWithConsole[] = "--bare-with-console";
 
-// The 36 commands started directly, each waited for, with what the program would have made of
-// the folders around them; the stand-in's output goes nowhere.
-double BareRun(const Rig& rig, const std::string& destination, HANDLE discard) {
-  const std::string standIn = rig.AppFolder() + "cmd.exe";
-  const double start = Now();
-  CreateDirectoryA(destination.c_str(), nullptr);
-  for (const char* folder : {"update\\", "x64", "update\\x64\\"}) {
-    CreateDirectoryA((destination + folder).c_str(), nullptr);
+// The reference from a console program: a copy of this benchmark, started hidden, makes a
+// console of its own, runs the 36 commands into `destination` and answers with its wall time in
+// microseconds as its exit code. Negative when it could not run.
+double BareRunWithConsole(const std::string& destination, const std::string& steam) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  // Without their trailing backslashes, which would escape the closing quotes.
+  const auto quoted = [](const std::string& folder) {
+    return "\"" + folder.substr(0, folder.size() - 1) + "\"";
+  };
+  std::string commandLine = "\"" + std::string(self) + "\" " + kBareWithConsole + " " +
+                            quoted(destination) + " " + quoted(steam);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;  // also for the console it makes
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info)) {
+    return -1;
   }
-  for (const auto& item : conversion_rig::PlanItems()) {
-    std::string commandLine =
-        "cmd.exe " + conversion_rig::LoggedCommandFor(item, destination, rig.Steam());
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdOutput = discard;
-    startup.hStdError = discard;
-    PROCESS_INFORMATION info = {};
-    if (CreateProcessA(standIn.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                       nullptr, &startup, &info)) {
-      WaitForSingleObject(info.hProcess, INFINITE);
-      CloseHandle(info.hThread);
-      CloseHandle(info.hProcess);
-    }
-  }
-  return Now() - start;
+  WaitForSingleObject(info.hProcess, INFINITE);
+  DWORD microseconds = 0;
+  GetExitCodeProcess(info.hProcess, &microseconds);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return static_cast<double>(microseconds) / 1e6;
 }
 
 struct Conversion {
@@ -152,15 +146,15 @@ Conversion ConvertThroughWindows(const Rig& rig) {
     return result;
   }
   const CpuTimes cpuStart = ProcessCpu(ludvane.Handle());
-  const double start = Now();
+  const double start = bare_run::Now();
   ui_driver::AnswerMessageBox(confirm, IDYES);
   ui_driver::WaitUntil([&] { return FindShownWindow(ludvane.Id(), "LudvaneProgressWindow"); },
                        milliseconds(60000), milliseconds(2));
-  result.untilProgressWindow = Now() - start;
+  result.untilProgressWindow = bare_run::Now() - start;
   HWND finished = nullptr;
   ui_driver::WaitUntil([&] { return (finished = FindFinalMessage(ludvane.Id())) != nullptr; },
                        milliseconds(600000), milliseconds(5));
-  result.wall = Now() - start;
+  result.wall = bare_run::Now() - start;
   const CpuTimes cpuEnd = ProcessCpu(ludvane.Handle());
   result.cpu = cpuEnd.all - cpuStart.all;
   result.uiCpu = cpuEnd.firstThread - cpuStart.firstThread;
@@ -173,6 +167,12 @@ Conversion ConvertThroughWindows(const Rig& rig) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == kBareWithConsole) {
+    AllocConsole();
+    const double wall = bare_run::RunAll(
+        bare_run::PlanLines(std::string(argv[2]) + "\\", std::string(argv[3]) + "\\"));
+    return static_cast<int>(wall * 1e6);
+  }
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   Rig rig("ludvane-bench-conversion");
   if (!rig.Ready() || !conversion_rig::PointRegistryAtSteam(rig)) {
@@ -180,20 +180,21 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string bareGame = rig.Folder() + "bare\\";
-  SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-  HANDLE discard = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               &inheritable, OPEN_EXISTING, 0, nullptr);
 
-  std::vector<double> conversions, bares, ratios, cpuShares, untilWindow;
+  // Each round: the conversion, the reference without a console, the one with a console.
+  constexpr int kWays = 3;
+  std::vector<double> conversions, bares, consoleBares, ratios, consoleRatios, cpuShares,
+      untilWindow;
   double cpuTotal = 0, uiCpuTotal = 0, wallTotal = 0;
   for (int round = 0; round < rounds; ++round) {
-    double bare = 0;
+    double bare = 0, consoleBare = 0;
     Conversion conversion;
-    for (int pass = 0; pass < 2; ++pass) {
-      // Alternate which way goes first, so neither always runs on a warmer system.
-      if ((pass == 0) == (round % 2 == 0)) {
+    for (int pass = 0; pass < kWays; ++pass) {
+      // Rotate which way goes first, so none always runs on a warmer system.
+      const int way = (pass + round) % kWays;
+      if (way == 0) {
         rig.ClearLog();
-        if (!RemoveTree(rig.Destination())) {
+        if (!bare_run::RemoveTree(rig.Destination())) {
           std::fprintf(stderr, "round %d: the last destination could not be removed\n", round + 1);
           return 1;
         }
@@ -206,39 +207,58 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", line.c_str());
           return 1;
         }
+        continue;
+      }
+      if (!bare_run::RemoveTree(bareGame)) {
+        std::fprintf(stderr, "round %d: the last bare destination could not be removed\n",
+                     round + 1);
+        return 1;
+      }
+      bare_run::MakeDestinationFolders(bareGame);
+      if (way == 1) {
+        bare = bare_run::RunAll(bare_run::PlanLines(bareGame, rig.Steam()));
       } else {
-        if (!RemoveTree(bareGame)) {
-          std::fprintf(stderr, "round %d: the last bare destination could not be removed\n",
-                       round + 1);
+        consoleBare = BareRunWithConsole(bareGame, rig.Steam());
+        if (consoleBare < 0) {
+          std::fprintf(stderr, "round %d: the reference with a console did not start\n", round + 1);
           return 1;
         }
-        bare = BareRun(rig, bareGame, discard);
       }
     }
     conversions.push_back(conversion.wall);
     bares.push_back(bare);
+    consoleBares.push_back(consoleBare);
     ratios.push_back(conversion.wall / bare);
+    consoleRatios.push_back(conversion.wall / consoleBare);
     cpuShares.push_back(conversion.cpu / conversion.wall);
     untilWindow.push_back(conversion.untilProgressWindow);
     cpuTotal += conversion.cpu;
     uiCpuTotal += conversion.uiCpu;
     wallTotal += conversion.wall;
-    std::printf("round %d: conversion %.3f s (CPU %.3f s), bare 36 runs %.3f s\n", round + 1,
-                conversion.wall, conversion.cpu, bare);
+    std::printf(
+        "round %d: conversion %.3f s (CPU %.3f s), 36 bare runs %.3f s without a console, "
+        "%.3f s with a console\n",
+        round + 1, conversion.wall, conversion.cpu, bare, consoleBare);
   }
-  CloseHandle(discard);
 
-  const double conversionMedian = Median(conversions), bareMedian = Median(bares);
+  const double conversionMedian = Median(conversions), bareMedian = Median(bares),
+               consoleBareMedian = Median(consoleBares);
   std::printf("%d rounds, 36 commands each\n", rounds);
   std::printf("median wall time, conversion (Yes to final message): %8.1f ms\n",
               conversionMedian * 1000);
   std::printf("  of which Yes to progress window shown:              %8.1f ms\n",
               Median(untilWindow) * 1000);
-  std::printf("median wall time, 36 bare runs of the stand-in:      %8.1f ms\n", bareMedian * 1000);
-  std::printf("ratio conversion / bare:                             %8.3f (goal <= 1.2)\n",
+  std::printf("median wall time, 36 bare runs without a console:    %8.1f ms\n", bareMedian * 1000);
+  std::printf("ratio conversion / bare without a console:           %8.3f (goal <= 1.2)\n",
               conversionMedian / bareMedian);
   // Other work on the machine slows whole rounds; the ratio within a round is steadier.
-  std::printf("median of the rounds' own ratios:                    %8.3f\n", Median(ratios));
+  std::printf("  median of the rounds' own ratios:                  %8.3f\n", Median(ratios));
+  std::printf("median wall time, 36 bare runs with a console:       %8.1f ms\n",
+              consoleBareMedian * 1000);
+  std::printf("ratio conversion / bare with a console:              %8.3f\n",
+              conversionMedian / consoleBareMedian);
+  std::printf("  median of the rounds' own ratios:                  %8.3f\n",
+              Median(consoleRatios));
   std::printf(
       "program CPU / conversion wall:                       %7.2f %% (median %.2f %%, "
       "goal < 10 %%)\n",
