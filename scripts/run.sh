@@ -4,8 +4,10 @@
 #  - With a display, Ludvane opens on it and you click through a conversion yourself.
 #  - Without one (a headless machine, CI), the demo performs the conversion itself through the
 #    windows on a virtual display, prints what was done and saves pictures in build/demo/.
-# Wine's own mklink makes no links, so Ludvane runs here beside the stand-in interpreter the
-# tests use: it logs each command line and imitates mklink with small files and folders.
+# Wine's own mklink makes no links, so the demo prefix's own cmd.exe is the stand-in interpreter
+# the tests use: it logs each command line and imitates mklink with small files and folders.
+# The shipped 32-bit ludvane.exe runs, under the 32-bit Wine (the 64-bit build where this
+# machine's kernel cannot run 32-bit programs).
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
@@ -13,19 +15,30 @@ bash "$here/build.sh" >/dev/null
 source "$here/demo-prefix.sh"
 demo_prepare_prefix
 
-tests="$LUDVANE_BUILD/x86_64/tests"
+if ludvane_can_run_32bit; then
+  build="$LUDVANE_BUILD/i686" wine="$WINE32"
+  ludvane_install_standin "$build/tests/fake_cmd.exe" "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
+else
+  echo "NOTE: this machine's kernel cannot run 32-bit programs; the demo runs the 64-bit build."
+  build="$LUDVANE_BUILD/x86_64" wine="$WINE64"
+  ludvane_install_standin "" "$build/tests/fake_cmd.exe"
+fi
+tests="$build/tests"
 app_unix="$DEMO_PREFIX/drive_c/Ludvane"
 app_win='C:\Ludvane\ludvane.exe'
 mkdir -p "$app_unix"
-cp "$LUDVANE_BUILD/x86_64/ludvane.exe" "$app_unix/ludvane.exe"
-cp "$tests/fake_cmd.exe" "$app_unix/cmd.exe"
+rm -f "$app_unix/cmd.exe"
+cp "$build/ludvane.exe" "$app_unix/ludvane.exe"
+# The stand-in keeps its log and its delay beside the program.
+export STANDIN_CMD_FOLDER='C:\Ludvane\'
 rm -f "$app_unix/cmd-log.txt"
 rm -rf "$DEMO_EPIC_UNIX/GTAV"
 
 cat <<MSG
-NOTE: on Linux, Wine's mklink makes no links. Ludvane runs from C:\\Ludvane\\ beside a stand-in
-cmd.exe that records each command line and imitates mklink: a file link becomes a small file
-naming its target, a junction an empty folder. On Windows the real mklink makes real links.
+NOTE: on Linux, Wine's mklink makes no links. The demo prefix's own cmd.exe is a stand-in that
+records each command line (in C:\\Ludvane\\cmd-log.txt) and imitates mklink: a file link becomes
+a small file naming its target, a junction an empty folder. On Windows the real mklink makes
+real links.
 Sample Steam installation: $DEMO_STEAM_WIN  (on Linux: $DEMO_STEAM_UNIX)
 MSG
 
@@ -33,7 +46,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Pick $DEMO_EPIC_WIN as the place to convert to. Starting Ludvane on $DISPLAY ..."
   echo 60 > "$app_unix/cmd-delay-ms.txt"
   rc=0
-  "$WINE64" "$app_win" || rc=$?
+  "$wine" "$app_win" || rc=$?
   echo "Ludvane ended with exit code $rc"
   if [ -f "$app_unix/cmd-log.txt" ]; then
     echo "Command lines run ($(wc -l < "$app_unix/cmd-log.txt")):"
@@ -58,7 +71,7 @@ rm -rf "$app_unix/pictures"
 mkdir -p "$app_unix/pictures"
 # The demo prints the program's texts in code page 936; the terminal wants UTF-8.
 set +e
-xvfb-run -a -s "-screen 0 1024x600x24" "$WINE64" 'C:\Ludvane\ludvane_demo.exe' "$app_win" \
+xvfb-run -a -s "-screen 0 1024x600x24" "$wine" 'C:\Ludvane\ludvane_demo.exe' "$app_win" \
   "$DEMO_EPIC_WIN" 'C:\Ludvane\pictures' 2>/dev/null | iconv -f GB18030 -t UTF-8
 rc=${PIPESTATUS[0]}
 set -e

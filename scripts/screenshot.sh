@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Takes a picture of Ludvane's main window as it first shows, frame included, under Wine on a
 # virtual display:  scripts/screenshot.sh [OUTPUT.png]   (default: docs/main-window.png)
-# Needs the x86_64 build (scripts/build.sh). Uses a prefix of its own whose registry names a
+# Needs the builds (scripts/build.sh); shows the shipped 32-bit program where 32-bit Wine runs. Uses a prefix of its own whose registry names a
 # demo Steam folder, so the Steam field is filled at start. Wine's own desktop window gives the
 # program's window its frame; ImageMagick's import takes the picture.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 out="$(realpath -m "${1:-$LUDVANE_ROOT/docs/main-window.png}")"
-exe="$LUDVANE_BUILD/x86_64/ludvane.exe"
+exe="$LUDVANE_BUILD/i686/ludvane.exe"
+ludvane_can_run_32bit || exe="$LUDVANE_BUILD/x86_64/ludvane.exe"
 [ -f "$exe" ] || { echo "no $exe: run scripts/build.sh first" >&2; exit 1; }
 
 # The window's outer size, and the virtual screen it is centred on.
