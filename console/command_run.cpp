@@ -60,8 +60,21 @@ bool AppendPiece(HANDLE readEnd, DWORD available, std::string& output) {
   return true;
 }
 
-// How much one read takes from a pipe whose writers are all gone.
+// How much one read takes from a pipe whose child has ended.
 constexpr DWORD kDrainPiece = 4096;
+
+// Sets the read end not to wait, so a read returns the bytes there are or fails at once, even
+// while some grandchild still holds a write end.
+bool StopWaiting(HANDLE readEnd) {
+  DWORD mode = PIPE_READMODE_BYTE | PIPE_NOWAIT;
+  return SetNamedPipeHandleState(readEnd, &mode, nullptr, nullptr) != FALSE;
+}
+
+// Under Wine a start fails with this now and then on a busy machine: the new process ended
+// before its start-up was done, so its command never ran and starting it again is sound. Any
+// other failure (no such file, a command line too long) is final.
+constexpr DWORD kStartDidNotComplete = ERROR_INTERNAL_ERROR;
+constexpr int kStartAttempts = 4;
 
 bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
@@ -97,13 +110,19 @@ std::string RunCapturedCommand(const std::string& command) {
   // CreateProcessA may write into the command line, so it gets its own copy.
   const std::string prefix = InterpreterPrefix(PlatformId());
   const std::string interpreter = InterpreterPath(prefix);
-  std::string commandLine = prefix + command;
   PROCESS_INFORMATION info;
   std::memset(&info, 0, sizeof info);
-  const BOOL started =
-      !interpreter.empty() && CreateProcessA(interpreter.c_str(), &commandLine[0], nullptr, nullptr,
-                                             TRUE, 0, nullptr, nullptr, &startup, &info);
-  TRACE_RUN("start", false, started, 0, started ? 0 : GetLastError());
+  BOOL started = FALSE;
+  for (int attempt = 1; !interpreter.empty(); ++attempt) {
+    std::string commandLine = prefix + command;
+    started = CreateProcessA(interpreter.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                             nullptr, nullptr, &startup, &info);
+    const DWORD startError = started ? 0 : GetLastError();
+    TRACE_RUN("start", false, started, attempt, startError);
+    if (started || startError != kStartDidNotComplete || attempt == kStartAttempts) break;
+    CheckPendingInput();
+    ResponsiveWait(10);
+  }
   ScopedHandle process(started ? info.hProcess : nullptr);
   ScopedHandle thread(started ? info.hThread : nullptr);
   // From here on the child's copy is the only writer.
@@ -125,10 +144,11 @@ std::string RunCapturedCommand(const std::string& command) {
       // No pipe: nothing to read, only the end to wait for.
     } else if (peeked) {
       read = available > 0 && AppendPiece(readEnd.Get(), available, output);
-    } else if (ended && peekError == ERROR_BROKEN_PIPE) {
-      // The peek may call the pipe broken while bytes are still buffered in it. No writer is
-      // left, so a read returns them, or fails at once when none are left; it cannot block.
-      read = AppendPiece(readEnd.Get(), kDrainPiece, output);
+    } else if (ended) {
+      // Whatever the failed peek says, bytes may still be buffered. With the pipe broken no
+      // writer is left, so a read cannot block; with any other error it must not wait.
+      read = (peekError == ERROR_BROKEN_PIPE || StopWaiting(readEnd.Get())) &&
+             AppendPiece(readEnd.Get(), kDrainPiece, output);
     }
     if (ended) {
       if (read) continue;
