@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "console/command_run.h"
+#include "tests/support/console_writer.h"
 
 namespace {
 
@@ -33,17 +34,6 @@ std::string Pattern(size_t size) {
   std::string bytes;
   for (size_t i = 0; i < size; ++i) bytes += static_cast<char>('a' + i % 26);
   return bytes;
-}
-
-std::string Writer(const std::string& args) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string writer(path, length);
-  writer = writer.substr(0, writer.rfind('\\') + 1) + "console_writer.exe";
-  // cmd.exe would split a path with blanks; the short form has none.
-  char shortPath[MAX_PATH];
-  if (GetShortPathNameA(writer.c_str(), shortPath, MAX_PATH) > 0) writer = shortPath;
-  return writer + " " + args;
 }
 
 // One step as a word; byte counts only as "0" or "n", so runs that differ only in timing or
@@ -104,7 +94,7 @@ void TraceCapturedRun(const char* step, bool ended, long result, unsigned long c
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5000;
   const std::string last = "last-bytes-" + Pattern(40);
-  const std::string viaChild = Writer("out " + last);
+  const std::string viaChild = ConsoleWriterCommand("out " + last);
 
   std::map<std::string, int> allWays, wrongWays;
   int wrong[2] = {0, 0}, empty = 0, shown = 0;

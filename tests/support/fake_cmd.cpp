@@ -50,9 +50,16 @@ int HandOver() {
   startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(interpreter.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                      nullptr, &startup, &info)) {
-    return 9009;
+  // Under Wine a busy machine now and then fails a start with ERROR_INTERNAL_ERROR before the
+  // new process ran any of its own code; such a start is tried again, as the program does.
+  for (int attempt = 1;; ++attempt) {
+    std::string line = commandLine;
+    if (CreateProcessA(interpreter.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &info)) {
+      break;
+    }
+    if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 4) return 9009;
+    Sleep(10);
   }
   WaitForSingleObject(info.hProcess, INFINITE);
   DWORD code = 1;

@@ -12,6 +12,7 @@
 
 #include "console/command_run.h"
 #include "console/responsive_wait.h"
+#include "tests/support/console_writer.h"
 
 namespace {
 
@@ -19,18 +20,6 @@ using Clock = std::chrono::steady_clock;
 
 long long MillisecondsSince(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-// The console_writer child, built beside this test program.
-std::string Writer(const std::string& args) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string writer(path, length);
-  writer = writer.substr(0, writer.rfind('\\') + 1) + "console_writer.exe";
-  // cmd.exe would split a path with blanks; the short form has none.
-  char shortPath[MAX_PATH];
-  if (GetShortPathNameA(writer.c_str(), shortPath, MAX_PATH) > 0) writer = shortPath;
-  return writer + " " + args;
 }
 
 std::string Pattern(size_t size) {
@@ -74,20 +63,22 @@ TEST(CapturedCommandRun, ReturnsExactlyWhatTheCommandWrote) {
   EXPECT_EQ(console::RunCapturedCommand("echo hello world"), "hello world\r\n");
   EXPECT_EQ(console::RunCapturedCommand("rem writes nothing"), "");
   // Both streams go into the one pipe, so the result follows the order of writing.
-  EXPECT_EQ(console::RunCapturedCommand(Writer("out one err two out three err four")),
+  EXPECT_EQ(console::RunCapturedCommand(ConsoleWriterCommand("out one err two out three err four")),
             "onetwothreefour");
 }
 
 TEST(CapturedCommandRun, KeepsEveryByteOfOutputLargerThanThePipe) {
   // The child blocks on a full pipe until it is read, so a run that stops reading hangs here.
-  const Outcome run = RunWithDeadline(Writer("fill 200000"), std::chrono::seconds(60));
+  const Outcome run =
+      RunWithDeadline(ConsoleWriterCommand("fill 200000"), std::chrono::seconds(60));
   ASSERT_TRUE(run.finished);
   ASSERT_EQ(run.output.size(), 200000u);
   EXPECT_EQ(run.output, Pattern(200000));
 }
 
 TEST(CapturedCommandRun, JoinsPiecesInTheOrderTheyArrive) {
-  EXPECT_EQ(console::RunCapturedCommand(Writer("out one pause 30 out two pause 30 out three")),
+  EXPECT_EQ(console::RunCapturedCommand(
+                ConsoleWriterCommand("out one pause 30 out two pause 30 out three")),
             "onetwothree");
 }
 
@@ -97,7 +88,7 @@ TEST(CapturedCommandRun, ZeroByteDropsOnlyTheRestOfItsOwnPiece) {
   std::string output;
   for (int pause : {100, 400, 1500}) {
     output = console::RunCapturedCommand(
-        Writer("zero ab cd pause " + std::to_string(pause) + " out ef"));
+        ConsoleWriterCommand("zero ab cd pause " + std::to_string(pause) + " out ef"));
     if (output != "ab") break;
   }
   EXPECT_EQ(output, "abef");
@@ -111,7 +102,7 @@ TEST(CapturedCommandRun, NoByteLostWhenTheChildEndsRightAfterWriting) {
     // Alternately cmd.exe itself and a child of it write last and end at once.
     const bool echo = i % 2 == 0;
     const std::string output =
-        console::RunCapturedCommand(echo ? "echo " + last : Writer("out " + last));
+        console::RunCapturedCommand(echo ? "echo " + last : ConsoleWriterCommand("out " + last));
     if (output != (echo ? last + "\r\n" : last) && incomplete++ == 0) firstWrong = output;
   }
   EXPECT_EQ(incomplete, 0) << "first wrong output: [" << firstWrong << "]";
@@ -135,7 +126,7 @@ TEST(CapturedCommandRun, LeavesNoHandleOpen) {
   const int before = CountOpenHandles();
   for (int i = 0; i < 20; ++i) {
     console::RunCapturedCommand("echo x");
-    console::RunCapturedCommand(Writer("out a err b"));
+    console::RunCapturedCommand(ConsoleWriterCommand("out a err b"));
     console::RunCapturedCommand(kUnstartable);
   }
   // A little slack for handles the system opens lazily; a leak per run is far more.
