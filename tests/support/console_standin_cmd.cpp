@@ -11,9 +11,8 @@ int main() {
   const std::string commandLine = GetCommandLineA();
   char self[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-  const std::string log =
-      std::string(self, length).substr(0, std::string(self, length).rfind('\\') + 1) +
-      "cmd-log.txt";
+  std::string log(self, length);
+  log = log.substr(0, log.rfind('\\') + 1) + "cmd-log.txt";
   HANDLE file = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) {

@@ -22,6 +22,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/support/process_start.h"
+
 namespace {
 
 std::string OwnFolder() {
@@ -42,7 +44,6 @@ std::string FilesFolder() {
 // Runs the whole command line through Wine's own interpreter and returns its exit code.
 int HandOver() {
   const std::string interpreter = OwnFolder() + "wine-cmd.exe";
-  std::string commandLine = GetCommandLineA();
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -50,17 +51,7 @@ int HandOver() {
   startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION info = {};
-  // Under Wine a busy machine now and then fails a start with ERROR_INTERNAL_ERROR before the
-  // new process ran any of its own code; such a start is tried again, as the program does.
-  for (int attempt = 1;; ++attempt) {
-    std::string line = commandLine;
-    if (CreateProcessA(interpreter.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &info)) {
-      break;
-    }
-    if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 4) return 9009;
-    Sleep(10);
-  }
+  if (StartProcess(interpreter, GetCommandLineA(), TRUE, nullptr, startup, info) != 0) return 9009;
   WaitForSingleObject(info.hProcess, INFINITE);
   DWORD code = 1;
   GetExitCodeProcess(info.hProcess, &code);

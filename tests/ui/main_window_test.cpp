@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/texts.h"
+#include "tests/ui/conversion_rig.h"
 #include "tests/ui/ui_driver.h"
 
 namespace {
@@ -36,14 +37,6 @@ enum MainControl {
   kSteamBrowseButton,
   kMainControlCount
 };
-
-void WriteFileText(const std::string& path, const std::string& text) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-}
 
 int Width(const RECT& rect) { return rect.right - rect.left; }
 int Height(const RECT& rect) { return rect.bottom - rect.top; }
@@ -449,7 +442,7 @@ TEST_F(MainWindowTest, AnsweringNoLeavesEverythingAsItWas) {
 TEST_F(MainWindowTest, AnsweringYesShowsTheProgressWindowAloneAndEscEndsTheProcess) {
   // The stand-in interpreter is slowed down so that the conversion is still running at Esc.
   ASSERT_TRUE(KeepStandInFilesIn(scratch_.Path()));
-  WriteFileText(scratch_.Path() + "cmd-delay-ms.txt", "200");
+  ASSERT_TRUE(conversion_rig::WriteFileBytes(scratch_.Path() + "cmd-delay-ms.txt", "200"));
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epicFolder_));
   ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "tests/support/process_start.h"
+
 namespace ui_driver {
 namespace {
 
@@ -110,20 +112,10 @@ Process::Process(const std::string& exePath, const std::string& workingFolder) {
   LeaveWindowsUnmanaged(exePath);
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
-  // Under Wine a busy machine now and then fails a start with ERROR_INTERNAL_ERROR before the
-  // new process ran any of its own code; such a start is tried again.
-  for (int attempt = 1;; ++attempt) {
-    std::string commandLine = "\"" + exePath + "\"";
-    if (CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                       workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &info_)) {
-      break;
-    }
-    startError_ = GetLastError();
-    info_ = {};
-    if (startError_ != ERROR_INTERNAL_ERROR || attempt == 4) return;
-    Sleep(10);
-  }
-  startError_ = 0;
+  startError_ =
+      StartProcess(exePath, "\"" + exePath + "\"", FALSE,
+                   workingFolder.empty() ? nullptr : workingFolder.c_str(), startup, info_);
+  if (startError_ != 0) return;
   // Lets the window searches below find its windows as soon as its message loop runs.
   WaitForInputIdle(info_.hProcess, static_cast<DWORD>(kDefaultTimeout.count()));
 }
