@@ -9,15 +9,8 @@ source "$here/wine-env.sh"
 bash "$here/build.sh" >/dev/null
 export WINEPREFIX="$LUDVANE_BUILD/wineprefix"
 ludvane_ensure_prefix "$WINEPREFIX"
-if ludvane_can_run_32bit; then
-  builds="i686 x86_64"
-  ludvane_install_standin "$LUDVANE_BUILD/i686/tests/fake_cmd.exe" \
-    "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
-else
-  echo "NOT MEASURED: this machine's kernel cannot run 32-bit programs; only the x86_64 build."
-  builds="x86_64"
-  ludvane_install_standin "" "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
-fi
+ludvane_use_standin_builds "NOT MEASURED: this machine's kernel cannot run 32-bit programs; \
+only the x86_64 build is measured."
 export LUDVANE_BUILD WINE64 WINE32
 # One virtual display and one warm wineserver for all of them.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
@@ -34,4 +27,4 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     done
   done
   wineserver -k 2>/dev/null || true
-  exit $rc' bench-under-xvfb "$builds" "$@"
+  exit $rc' bench-under-xvfb "$LUDVANE_BUILDS" "$@"

@@ -15,14 +15,10 @@ bash "$here/build.sh" >/dev/null
 source "$here/demo-prefix.sh"
 demo_prepare_prefix
 
-if ludvane_can_run_32bit; then
-  build="$LUDVANE_BUILD/i686" wine="$WINE32"
-  ludvane_install_standin "$build/tests/fake_cmd.exe" "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
-else
-  echo "NOTE: this machine's kernel cannot run 32-bit programs; the demo runs the 64-bit build."
-  build="$LUDVANE_BUILD/x86_64" wine="$WINE64"
-  ludvane_install_standin "" "$build/tests/fake_cmd.exe"
-fi
+ludvane_use_standin_builds "NOTE: this machine's kernel cannot run 32-bit programs; the demo \
+runs the 64-bit build."
+build="$LUDVANE_BUILD/${LUDVANE_BUILDS%% *}" wine="$WINE64"
+[ "${LUDVANE_BUILDS%% *}" = i686 ] && wine="$WINE32"
 tests="$build/tests"
 app_unix="$DEMO_PREFIX/drive_c/Ludvane"
 app_win='C:\Ludvane\ludvane.exe'

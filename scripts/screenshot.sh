@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Takes a picture of Ludvane's main window as it first shows, frame included, under Wine on a
 # virtual display:  scripts/screenshot.sh [OUTPUT.png]   (default: docs/main-window.png)
-# Needs the builds (scripts/build.sh); shows the shipped 32-bit program where 32-bit Wine runs. Uses a prefix of its own whose registry names a
-# demo Steam folder, so the Steam field is filled at start. Wine's own desktop window gives the
-# program's window its frame; ImageMagick's import takes the picture.
+# Needs the builds (scripts/build.sh); shows the shipped 32-bit program where 32-bit Wine runs.
+# Uses a prefix of its own whose registry names a demo Steam folder, so the Steam field is filled
+# at start. Wine's own desktop window gives the program's window its frame; ImageMagick's import
+# takes the picture.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 out="$(realpath -m "${1:-$LUDVANE_ROOT/docs/main-window.png}")"

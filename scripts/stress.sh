@@ -28,7 +28,7 @@ if [ "$mode" = busy ]; then
     (while :; do :; done) &
     burners+=($!)
   done
-  stress i686 /usr/lib/wine/wine >"$logs/i686" 2>&1 &
+  stress i686 "$WINE32" >"$logs/i686" 2>&1 &
   i686=$!
   stress x86_64 "$WINE64" >"$logs/x86_64" 2>&1 &
   x86_64=$!
@@ -42,7 +42,7 @@ if [ "$mode" = busy ]; then
   rm -rf "$logs"
 else
   echo "== i686"
-  stress i686 /usr/lib/wine/wine || rc=1
+  stress i686 "$WINE32" || rc=1
   echo "== x86_64"
   stress x86_64 "$WINE64" || rc=1
 fi

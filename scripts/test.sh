@@ -10,16 +10,8 @@ bash "$here/build.sh"
 python3 "$here/check_exe.py" "$LUDVANE_BUILD/i686/ludvane.exe"
 export WINEPREFIX="$LUDVANE_BUILD/wineprefix"
 ludvane_ensure_prefix "$WINEPREFIX"
-if ludvane_can_run_32bit; then
-  suites="i686 x86_64"
-  ludvane_install_standin "$LUDVANE_BUILD/i686/tests/fake_cmd.exe" \
-    "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
-else
-  echo "NOT TESTED: this machine's kernel cannot run 32-bit programs, so the shipped 32-bit" \
-    "ludvane.exe is not tested here; only the x86_64 build's suite runs."
-  suites="x86_64"
-  ludvane_install_standin "" "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
-fi
+ludvane_use_standin_builds "NOT TESTED: this machine's kernel cannot run 32-bit programs, so the \
+shipped 32-bit ludvane.exe is not tested here; only the x86_64 build's suite runs."
 export LUDVANE_ROOT LUDVANE_BUILD
 # One virtual display and one warm wineserver for the whole run.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
@@ -36,4 +28,4 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     (cd "$LUDVANE_BUILD/$suite" && ctest --output-on-failure --timeout 600 "$@") || rc=1
   done
   wineserver -k 2>/dev/null || true
-  exit $rc' ctest-under-xvfb "$suites" "$@"
+  exit $rc' ctest-under-xvfb "$LUDVANE_BUILDS" "$@"

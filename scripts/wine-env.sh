@@ -46,3 +46,18 @@ ludvane_install_standin() {
     *) export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;cmd.exe=n" ;;
   esac
 }
+
+# Sets LUDVANE_BUILDS to the builds this machine runs, the shipped 32-bit one first, and makes
+# their stand-in the prefix's interpreter. Where the kernel refuses 32-bit programs, prints $1,
+# one plain line saying what is left out, and keeps the x86_64 build alone.
+ludvane_use_standin_builds() {
+  if ludvane_can_run_32bit; then
+    LUDVANE_BUILDS="i686 x86_64"
+    ludvane_install_standin "$LUDVANE_BUILD/i686/tests/fake_cmd.exe" \
+      "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
+  else
+    echo "$1"
+    LUDVANE_BUILDS="x86_64"
+    ludvane_install_standin "" "$LUDVANE_BUILD/x86_64/tests/fake_cmd.exe"
+  fi
+}

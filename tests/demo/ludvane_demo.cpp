@@ -4,8 +4,9 @@
 //   ludvane_demo.exe LUDVANE_EXE EPIC_FOLDER PICTURE_FOLDER
 //
 // The system's cmd.exe is the stand-in interpreter; its log (cmd-log.txt, beside LUDVANE_EXE,
-// where STANDIN_CMD_FOLDER points it) names the command lines that were run. The Steam field is filled from the registry. Pictures are 24-bit BMP files of
-// the screen around each window: 1-main-window, 2-confirmation, 3-progress, 4-final-message.
+// where STANDIN_CMD_FOLDER points it) names the command lines that were run. The Steam field is
+// filled from the registry. Pictures are 24-bit BMP files of the screen around each window:
+// 1-main-window, 2-confirmation, 3-progress, 4-final-message.
 #include <windows.h>
 
 #include <commctrl.h>
