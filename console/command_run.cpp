@@ -29,10 +29,15 @@ unsigned long PlatformId() {
   // Every system that can still run this program is of the NT family.
   info.dwPlatformId = VER_PLATFORM_WIN32_NT;
   // Only the platform family is read, which the deprecation does not concern.
+  // Silenced around the call alone: push and pop hold whatever lines stand between them.
 #ifdef _MSC_VER
-#pragma warning(suppress : 4996)
+#pragma warning(push)
+#pragma warning(disable : 4996)
 #endif
   GetVersionExA(&info);
+#ifdef _MSC_VER
+#pragma warning(pop)
+#endif
   return info.dwPlatformId;
 }
 
