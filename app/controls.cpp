@@ -24,16 +24,28 @@ LabelState* StateOf(HWND label) {
   return reinterpret_cast<LabelState*>(GetWindowLongPtrA(label, GWLP_USERDATA));
 }
 
+// Anti-aliased text drawn over itself grows heavier, and a label repaints alone whenever it is
+// invalidated without its parent: so the parent's background goes under the caption first.
+void PaintParentBackground(HWND label, HDC dc, const RECT& client) {
+  // The class brush may also be a system colour index plus one, which FillRect takes as well.
+  const auto brush =
+      reinterpret_cast<HBRUSH>(GetClassLongPtrA(GetParent(label), GCLP_HBRBACKGROUND));
+  if (brush) FillRect(dc, &client, brush);
+}
+
 void PaintLabel(HWND label) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(label, &paint);
   const std::string caption = ReadCaption(label);
   if (!caption.empty()) {
-    HGDIOBJ formerFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
     RECT client;
     GetClientRect(label, &client);
+    PaintParentBackground(label, dc, client);
+    HGDIOBJ formerFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    // The system's button text colour: black in the standard scheme, and readable on the
+    // button face in a high-contrast one.
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &client,
               DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
     SelectObject(dc, formerFont);

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/dialog_focus.h"
+
 namespace app {
 namespace {
 
@@ -17,23 +19,22 @@ struct ItemList {
   }
 };
 
-// Disables this thread's top-level windows for the picker's life; gives each back its former
-// enabled state, and the former foreground and active windows back their place, afterwards.
+// Disables this thread's top-level windows for the picker's life and gives each back its former
+// enabled state afterwards; then the former foreground and active windows get their place back,
+// and the focused control its focus.
 class DisabledThreadWindows {
  public:
-  DisabledThreadWindows() : foreground_(GetForegroundWindow()), active_(GetActiveWindow()) {
+  DisabledThreadWindows() {
     EnumThreadWindows(GetCurrentThreadId(), &Remember, reinterpret_cast<LPARAM>(&windows_));
     for (const auto& window : windows_) EnableWindow(window.first, FALSE);
   }
   ~DisabledThreadWindows() {
     for (const auto& window : windows_) EnableWindow(window.first, window.second);
-    if (foreground_) SetForegroundWindow(foreground_);
-    if (active_) SetActiveWindow(active_);
   }
   DisabledThreadWindows(const DisabledThreadWindows&) = delete;
   DisabledThreadWindows& operator=(const DisabledThreadWindows&) = delete;
 
-  HWND active() const { return active_; }
+  HWND active() const { return focus_.active(); }
 
  private:
   static BOOL CALLBACK Remember(HWND window, LPARAM list) {
@@ -42,8 +43,9 @@ class DisabledThreadWindows {
     return TRUE;
   }
 
-  HWND foreground_;
-  HWND active_;
+  // Taken before the windows are disabled, which takes the focus away; given back after they
+  // are enabled again, since members end after the destructor's body.
+  FocusReturnsAfterDialog focus_;
   std::vector<std::pair<HWND, BOOL>> windows_;
 };
 

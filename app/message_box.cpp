@@ -2,15 +2,18 @@
 
 #include <windows.h>
 
+#include "app/dialog_focus.h"
 #include "app/texts.h"
 
 namespace app {
 
 void ShowMessage(const char* text) {
+  FocusReturnsAfterDialog focus;
   MessageBoxA(nullptr, text, texts::kMessageBoxCaption, MB_OK | MB_TASKMODAL);
 }
 
 bool AskYesNo(const char* text) {
+  FocusReturnsAfterDialog focus;
   return MessageBoxA(nullptr, text, texts::kMessageBoxCaption, MB_YESNO | MB_TASKMODAL) == IDYES;
 }
 

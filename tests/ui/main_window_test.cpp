@@ -56,6 +56,53 @@ std::string Bytes(const std::string& text) {
   return shown + "\"";
 }
 
+// The control's pixels on the screen once they stop changing, so that a repaint the program has
+// not finished is not read half done; empty when the screen cannot be read.
+std::vector<uint32_t> SettledPixels(HWND control) {
+  std::vector<uint32_t> last = ScreenPixels(control);
+  WaitUntil(
+      [&] {
+        std::vector<uint32_t> now = ScreenPixels(control);
+        const bool settled = !now.empty() && now == last;
+        last = std::move(now);
+        return settled;
+      },
+      kDefaultTimeout, milliseconds(100));
+  return last;
+}
+
+size_t PixelsDiffering(const std::vector<uint32_t>& one, const std::vector<uint32_t>& other) {
+  if (one.size() != other.size()) return std::max(one.size(), other.size());
+  size_t differing = 0;
+  for (size_t i = 0; i < one.size(); ++i) differing += one[i] != other[i];
+  return differing;
+}
+
+bool IsLight(uint32_t pixel) {
+  return (pixel & 0xFF) > 0xC0 && (pixel >> 8 & 0xFF) > 0xC0 && (pixel >> 16 & 0xFF) > 0xC0;
+}
+
+bool IsDark(uint32_t pixel) {
+  return (pixel & 0xFF) < 0x40 && (pixel >> 8 & 0xFF) < 0x40 && (pixel >> 16 & 0xFF) < 0x40;
+}
+
+// A high-contrast scheme for the object's life, as some users have it: a black button face
+// with white button text. Set before the program starts; the former colours come back after.
+class HighContrastScheme {
+ public:
+  HighContrastScheme() : former_{GetSysColor(kElements[0]), GetSysColor(kElements[1])} {
+    const COLORREF highContrast[] = {RGB(0, 0, 0), RGB(255, 255, 255)};
+    SetSysColors(2, kElements, highContrast);
+  }
+  ~HighContrastScheme() { SetSysColors(2, kElements, former_); }
+  HighContrastScheme(const HighContrastScheme&) = delete;
+  HighContrastScheme& operator=(const HighContrastScheme&) = delete;
+
+ private:
+  static constexpr INT kElements[] = {COLOR_BTNFACE, COLOR_BTNTEXT};
+  COLORREF former_[2];
+};
+
 // A folder name of its own for each test: its name without the parameter's separator.
 std::string ScratchName() {
   std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -156,6 +203,25 @@ class MainWindowTest : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
 
+  // After a dialog: the main window is its thread's active window again, the button that was
+  // pressed has the keyboard focus, and a Tab the user presses moves it on to the next button.
+  ::testing::AssertionResult FocusBackOn(HWND button) const {
+    if (!WaitUntil(
+            [&] { return ActiveWindow(main_) == main_ && FocusedWindow(main_) == button; })) {
+      return ::testing::AssertionFailure()
+             << "active window " << ActiveWindow(main_) << ", focus " << FocusedWindow(main_)
+             << "; expected the main window " << main_ << " and the button " << button;
+    }
+    const auto cycle = TabCycle();
+    const auto at = std::find(cycle.begin(), cycle.end(), button) - cycle.begin();
+    const HWND next = cycle[static_cast<size_t>(at + 1) % cycle.size()];
+    PostKey(FocusedWindow(main_), VK_TAB);
+    if (!WaitUntil([&] { return FocusedWindow(main_) == next; })) {
+      return ::testing::AssertionFailure() << "Tab did not move the focus on";
+    }
+    return ::testing::AssertionSuccess();
+  }
+
   void ExpectEndsWithCodeZero() {
     ASSERT_TRUE(ludvane_->WaitForExit()) << "the program did not end";
     EXPECT_EQ(0u, ludvane_->ExitCode());
@@ -193,6 +259,8 @@ TEST_F(MainWindowTest, WindowHasItsTitleSizePlaceAndFixedFrame) {
 }
 
 TEST_F(MainWindowTest, ControlsHaveTheirKindPlaceSizeOrderAndCaption) {
+  // In a high-contrast scheme the captions must still read: light text on the dark face.
+  HighContrastScheme highContrast;
   ASSERT_NO_FATAL_FAILURE(Start());
   struct Expected {
     bool button;
@@ -231,6 +299,11 @@ TEST_F(MainWindowTest, ControlsHaveTheirKindPlaceSizeOrderAndCaption) {
       EXPECT_EQ(kLabelClass, control.className);
       EXPECT_TRUE(control.exStyle & WS_EX_TRANSPARENT);
       EXPECT_FALSE(control.style & WS_TABSTOP);
+      if (expected.caption.empty()) continue;
+      const std::vector<uint32_t> pixels = SettledPixels(control.window);
+      ASSERT_FALSE(pixels.empty()) << "the screen cannot be read";
+      EXPECT_TRUE(IsDark(pixels[0])) << std::hex << "the face shows " << pixels[0];
+      EXPECT_LE(20, std::count_if(pixels.begin(), pixels.end(), IsLight)) << "light text";
     }
   }
 }
@@ -322,6 +395,21 @@ TEST_P(FolderPickerTest, PickedFolderEndsInBackslashAndCancelEmptiesTheField) {
   ASSERT_TRUE(AnswerFolderPicker(*ludvane_, picker, folder));
   EXPECT_TRUE(FieldBecomes(c.field, folder + "\\"));
   EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_); })) << "enabled again afterwards";
+  EXPECT_TRUE(FocusBackOn(Control(c.button)));
+
+  // However often the caption repaints, by itself or with its window but without erasing, it
+  // looks as after its first paint: anti-aliased text laid over itself grows heavier.
+  const HWND field = Control(c.field);
+  const std::vector<uint32_t> firstPaint = SettledPixels(field);
+  ASSERT_FALSE(firstPaint.empty()) << "the screen cannot be read";
+  ASSERT_NE(firstPaint.size(),
+            static_cast<size_t>(std::count(firstPaint.begin(), firstPaint.end(), firstPaint[0])))
+      << "the caption is drawn";
+  for (int i = 0; i < 12; ++i) {
+    RedrawWindow(field, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
+  EXPECT_EQ(0u, PixelsDiffering(firstPaint, SettledPixels(field))) << "pixels changed";
 
   ASSERT_NO_FATAL_FAILURE(Pick(c.button, "C:\\"));
   EXPECT_TRUE(FieldBecomes(c.field, "C:\\")) << "a drive root keeps its one backslash";
@@ -349,7 +437,7 @@ TEST_F(MainWindowTest, StartWithEmptyEpicFieldSaysNoFolderChosen) {
   ASSERT_NO_FATAL_FAILURE(Start());
   const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
   AnswerMessageBox(box.window, IDOK);
-  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_TRUE(FocusBackOn(Control(kStartButton)));
   EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
   EXPECT_TRUE(IsWindowVisible(main_));
 }
@@ -429,7 +517,7 @@ TEST_F(MainWindowTest, AnsweringNoLeavesEverythingAsItWas) {
   ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
   const MessageBoxFacts box = PressStartExpecting(texts::kConfirmText, {IDYES, IDNO});
   AnswerMessageBox(box.window, IDNO);
-  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_TRUE(FocusBackOn(Control(kStartButton)));
   EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
   EXPECT_EQ(nullptr, FindTopLevelWindow(ludvane_->Id(), kProgressWindowClass));
   EXPECT_TRUE(IsWindowVisible(main_));

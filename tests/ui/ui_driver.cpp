@@ -390,6 +390,44 @@ HWND FocusedWindow(HWND anyWindowOfThread) {
   return info.hwndFocus;
 }
 
+HWND ActiveWindow(HWND anyWindowOfThread) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  const DWORD thread = GetWindowThreadProcessId(anyWindowOfThread, nullptr);
+  if (!thread || !GetGUIThreadInfo(thread, &info)) return nullptr;
+  return info.hwndActive;
+}
+
+std::vector<uint32_t> ScreenPixels(HWND window) {
+  RECT area;
+  if (!GetWindowRect(window, &area)) return {};
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ former = SelectObject(memory, bitmap);
+  const bool copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  SelectObject(memory, former);
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof(header);
+  header.biWidth = width;
+  header.biHeight = -height;  // top row first
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  const bool read =
+      copied && GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+                          reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == height;
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!read) return {};
+  for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+  return pixels;
+}
+
 void PressCloseBox(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 void PostClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }

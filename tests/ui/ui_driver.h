@@ -178,6 +178,14 @@ class ShiftHeld {
 
 // The control that has the keyboard focus in the window's thread, or null.
 HWND FocusedWindow(HWND anyWindowOfThread);
+// The active window of the window's thread, or null.
+HWND ActiveWindow(HWND anyWindowOfThread);
+
+// --- The screen, as the user sees it. ---
+
+// The pixels that the window covers on the screen, 0x00RRGGBB row by row from the top; empty
+// when the screen cannot be read.
+std::vector<uint32_t> ScreenPixels(HWND window);
 
 // Asks the window to close as its close box does (WM_SYSCOMMAND SC_CLOSE), or directly with
 // WM_CLOSE.
