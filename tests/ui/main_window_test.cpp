@@ -184,27 +184,10 @@ class MainWindowTest : public ::testing::Test {
     return {Control(kSteamBrowseButton), Control(kEpicBrowseButton), Control(kStartButton)};
   }
 
-  // True once the program's own message loop has handled everything posted to it so far: a
-  // Tab posted after it moves the focus only when the loop runs in the main window again (a
-  // modal loop, such as that of a second message box, would not move it).
-  ::testing::AssertionResult BackInMainLoop() const {
-    if (!WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; })) {
-      return ::testing::AssertionFailure() << "the main window stays disabled";
-    }
-    const auto cycle = TabCycle();
-    const HWND focused = FocusedWindow(main_);
-    size_t from = 0;
-    while (cycle[(from + 1) % cycle.size()] == focused) ++from;
-    const HWND next = cycle[(from + 1) % cycle.size()];
-    PostKey(cycle[from], VK_TAB);
-    if (!WaitUntil([&] { return FocusedWindow(main_) == next; })) {
-      return ::testing::AssertionFailure() << "the main window's message loop is not running";
-    }
-    return ::testing::AssertionSuccess();
-  }
-
   // After a dialog: the main window is its thread's active window again, the button that was
-  // pressed has the keyboard focus, and a Tab the user presses moves it on to the next button.
+  // pressed has the keyboard focus, and a Tab the user presses moves it on to the next button,
+  // which also shows that the program's own message loop runs again (a modal loop, such as
+  // that of a second message box, would not move it).
   ::testing::AssertionResult FocusBackOn(HWND button) const {
     if (!WaitUntil(
             [&] { return ActiveWindow(main_) == main_ && FocusedWindow(main_) == button; })) {
@@ -450,7 +433,7 @@ TEST_F(MainWindowTest, StartWithEmptySteamFieldSaysNoFolderChosen) {
   ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
   const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
   AnswerMessageBox(box.window, IDOK);
-  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_TRUE(FocusBackOn(Control(kStartButton)));
   EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
 }
 
@@ -460,7 +443,8 @@ TEST_F(MainWindowTest, StartWithBothFieldsEmptyShowsOnlyOneBox) {
   ASSERT_TRUE(FieldBecomes(kSteamField, ""));
   const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
   AnswerMessageBox(box.window, IDOK);
-  EXPECT_TRUE(BackInMainLoop()) << "a second box would hold the focus in its own loop";
+  EXPECT_TRUE(FocusBackOn(Control(kStartButton)))
+      << "a second box would hold the focus in its own loop";
   EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
 }
 
@@ -473,7 +457,7 @@ TEST_F(MainWindowTest, StartWithSteamFieldHoldingTheFailureTextSaysNoFolderChose
   ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
   const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
   AnswerMessageBox(box.window, IDOK);
-  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_TRUE(FocusBackOn(Control(kStartButton)));
   EXPECT_FALSE(FolderExists(epicFolder_ + "GTAV"));
 }
 
@@ -488,7 +472,7 @@ TEST_F(MainWindowTest, StartWithFoldersThatDoNotExistSaysNoFolderChosen) {
     ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
     const MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
     AnswerMessageBox(box.window, IDOK);
-    ASSERT_TRUE(BackInMainLoop());
+    ASSERT_TRUE(FocusBackOn(Control(kStartButton)));
     EXPECT_FALSE(FolderExists(epicFolder_ + "GTAV")) << partial;
   }
 
@@ -499,7 +483,7 @@ TEST_F(MainWindowTest, StartWithFoldersThatDoNotExistSaysNoFolderChosen) {
   ASSERT_TRUE(FieldBecomes(kEpicField, epicFolder_));
   MessageBoxFacts box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
   AnswerMessageBox(box.window, IDOK);
-  ASSERT_TRUE(BackInMainLoop());
+  ASSERT_TRUE(FocusBackOn(Control(kStartButton)));
 
   // Now the Steam folder is real, and the Epic folder vanishes after it was picked.
   ASSERT_NO_FATAL_FAILURE(Pick(kSteamBrowseButton, steamFolder_));
@@ -507,7 +491,7 @@ TEST_F(MainWindowTest, StartWithFoldersThatDoNotExistSaysNoFolderChosen) {
   ASSERT_TRUE(RemoveDirectoryA(epicFolder_.c_str()));
   box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
   AnswerMessageBox(box.window, IDOK);
-  EXPECT_TRUE(BackInMainLoop());
+  EXPECT_TRUE(FocusBackOn(Control(kStartButton)));
   EXPECT_FALSE(FolderExists(epicFolder_ + "GTAV"));
 }
 
@@ -676,8 +660,8 @@ TEST_F(MainWindowTest, EnterOnAnyButtonRunsNothing) {
     HWND focused = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (focused = FocusedWindow(main_)) != nullptr; }));
     PostKey(focused, VK_RETURN);
-    // The Tab that BackInMainLoop posts also moves on to the next button.
-    ASSERT_TRUE(BackInMainLoop());
+    // Enter leaves the focus where it was; the Tab that FocusBackOn posts moves it on.
+    ASSERT_TRUE(FocusBackOn(focused));
     EXPECT_TRUE(MessageBoxes(ludvane_->Id()).empty());
     EXPECT_EQ(nullptr, FindFolderPicker(ludvane_->Id()));
   }
