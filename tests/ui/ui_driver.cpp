@@ -382,21 +382,18 @@ ShiftHeld::~ShiftHeld() {
   if (attached_) AttachThreadInput(ownThread_, otherThread_, FALSE);
 }
 
-HWND FocusedWindow(HWND anyWindowOfThread) {
+// What the window's thread shows: its active window, its focus and so on; all null when unknown.
+static GUITHREADINFO GuiThreadInfo(HWND anyWindowOfThread) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof(info);
   const DWORD thread = GetWindowThreadProcessId(anyWindowOfThread, nullptr);
-  if (!thread || !GetGUIThreadInfo(thread, &info)) return nullptr;
-  return info.hwndFocus;
+  if (!thread || !GetGUIThreadInfo(thread, &info)) info = GUITHREADINFO{};
+  return info;
 }
 
-HWND ActiveWindow(HWND anyWindowOfThread) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof(info);
-  const DWORD thread = GetWindowThreadProcessId(anyWindowOfThread, nullptr);
-  if (!thread || !GetGUIThreadInfo(thread, &info)) return nullptr;
-  return info.hwndActive;
-}
+HWND FocusedWindow(HWND anyWindowOfThread) { return GuiThreadInfo(anyWindowOfThread).hwndFocus; }
+
+HWND ActiveWindow(HWND anyWindowOfThread) { return GuiThreadInfo(anyWindowOfThread).hwndActive; }
 
 std::vector<uint32_t> ScreenPixels(HWND window) {
   RECT area;
