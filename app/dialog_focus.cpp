@@ -6,9 +6,11 @@ FocusReturnsAfterDialog::FocusReturnsAfterDialog()
     : foreground_(GetForegroundWindow()), active_(GetActiveWindow()), focus_(GetFocus()) {}
 
 FocusReturnsAfterDialog::~FocusReturnsAfterDialog() {
-  // A window hidden or destroyed meanwhile (the conversion has begun) is left as it is.
-  if (!active_ || !IsWindowVisible(active_) || !IsWindowEnabled(active_)) return;
-  SetForegroundWindow(foreground_ && IsWindow(foreground_) ? foreground_ : active_);
+  // A thread with no window of its own active (the link job's) leaves the windows as they are.
+  if (!active_) return;
+  if (foreground_ && IsWindow(foreground_)) SetForegroundWindow(foreground_);
+  // So does a window hidden or destroyed meanwhile.
+  if (!IsWindowVisible(active_) || !IsWindowEnabled(active_)) return;
   SetActiveWindow(active_);
   if (focus_ && IsChild(active_, focus_)) SetFocus(focus_);
 }

@@ -8,8 +8,9 @@
 namespace app {
 
 // Remembers the foreground window, this thread's active window and the control with the
-// keyboard focus; when it ends, and the active window is shown and enabled again, brings that
-// window back to the front as the active one and gives the focus back to the control.
+// keyboard focus; when it ends, if this thread had an active window, brings the foreground
+// window back to the front and, when the active window is shown and enabled again, makes it
+// the active one and gives the focus back to the control.
 class FocusReturnsAfterDialog {
  public:
   FocusReturnsAfterDialog();
