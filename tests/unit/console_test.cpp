@@ -91,8 +91,8 @@ class ScratchFile {
   std::string bytes_;
 };
 
-// A pause inside the interpreter, about `iterations` times 3 microseconds on Wine, without
-// starting a process.
+// A pause inside the interpreter that starts no process: a loop of `iterations` empty steps,
+// a few microseconds each under Wine.
 std::string Pause(int iterations) {
   return "(for /l %i in (1,1," + std::to_string(iterations) + ") do @rem)";
 }
