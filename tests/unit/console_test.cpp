@@ -65,8 +65,8 @@ class ScratchFile {
   ScratchFile(const std::string& name, const std::string& bytes) : bytes_(bytes) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    path_ = std::string(temp) + "ludvane-console-" + std::to_string(GetCurrentProcessId()) + "-" +
-            name;
+    path_ =
+        std::string(temp) + "ludvane-console-" + std::to_string(GetCurrentProcessId()) + "-" + name;
     const HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
@@ -121,10 +121,10 @@ TEST(CapturedCommandRun, KeepsEveryByteOfOutputLargerThanThePipe) {
 }
 
 TEST(CapturedCommandRun, JoinsPiecesInTheOrderTheyArrive) {
-  EXPECT_EQ(console::RunCapturedCommand("<nul set /p =one& " + Pause(10000) +
-                                        "& <nul set /p =two& " + Pause(10000) +
-                                        "& <nul set /p =three"),
-            "onetwothree");
+  EXPECT_EQ(
+      console::RunCapturedCommand("<nul set /p =one& " + Pause(10000) + "& <nul set /p =two& " +
+                                  Pause(10000) + "& <nul set /p =three"),
+      "onetwothree");
 }
 
 TEST(CapturedCommandRun, ZeroByteDropsOnlyTheRestOfItsOwnPiece) {
