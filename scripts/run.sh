@@ -6,17 +6,19 @@
 #    windows on a virtual display, prints what was done and saves pictures in build/demo/.
 # Wine's own mklink makes no links, so the demo prefix's own cmd.exe is the stand-in interpreter
 # the tests use: it logs each command line and imitates mklink with small files and folders.
-# The shipped 32-bit ludvane.exe runs, under the 32-bit Wine (the 64-bit build where this
-# machine's kernel cannot run 32-bit programs).
+# The shipped 32-bit ludvane.exe runs, under the 32-bit Wine, native or emulated (the 64-bit build
+# where neither works).
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
+source "$here/wine-env.sh"
+ludvane_enter_wine32_way "${BASH_SOURCE[0]}" "$@"
 bash "$here/build.sh" >/dev/null
 source "$here/demo-prefix.sh"
 demo_prepare_prefix
 
-ludvane_use_standin_builds "NOTE: this machine's kernel cannot run 32-bit programs; the demo \
-runs the 64-bit build."
+ludvane_use_standin_builds "NOTE: the 32-bit Wine runs neither natively nor emulated here; the \
+demo runs the 64-bit build."
 build="$LUDVANE_BUILD/${LUDVANE_BUILDS%% *}" wine="$WINE64"
 [ "${LUDVANE_BUILDS%% *}" = i686 ] && wine="$WINE32"
 tests="$build/tests"

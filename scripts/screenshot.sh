@@ -7,9 +7,10 @@
 # takes the picture.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+ludvane_enter_wine32_way "${BASH_SOURCE[0]}" "$@"
 out="$(realpath -m "${1:-$LUDVANE_ROOT/docs/main-window.png}")"
 exe="$LUDVANE_BUILD/i686/ludvane.exe"
-ludvane_can_run_32bit || exe="$LUDVANE_BUILD/x86_64/ludvane.exe"
+[ "$LUDVANE_WINE32_WAY" != none ] || exe="$LUDVANE_BUILD/x86_64/ludvane.exe"
 [ -f "$exe" ] || { echo "no $exe: run scripts/build.sh first" >&2; exit 1; }
 
 # The window's outer size, and the virtual screen it is centred on.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Ludvane needs to build, run and test on Linux (only missing ones),
-# among them the 32-bit Wine that runs the shipped 32-bit ludvane.exe.
+# among them the 32-bit Wine that runs the shipped 32-bit ludvane.exe, and where that Wine does
+# not start natively, the emulator it runs through.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
           wine wine64 wine32:i386 xvfb xauth x11-apps x11-utils imagemagick fonts-wqy-microhei
@@ -27,4 +28,11 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
     echo 'zh_CN.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
   "${sudo_cmd[@]}" locale-gen >/dev/null
+fi
+
+# The 32-bit Wine runs natively where the kernel runs 32-bit programs; elsewhere (or with
+# LUDVANE_EMULATE_32BIT=1) through qemu-i386, fetched here once (see wine-env.sh).
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+if [ "${LUDVANE_WINE32_NAMESPACE:-}" != 1 ] && ! ludvane_wine32_starts_natively; then
+  ludvane_fetch_qemu || echo "qemu-i386 could not be fetched from Debian's $LUDVANE_QEMU_SUITE."
 fi

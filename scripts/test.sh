@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both builds and runs every test under Wine on a virtual
-# display: the whole suite against the shipped 32-bit ludvane.exe under the 32-bit Wine, then
-# again against the 64-bit build as a second check.
+# display: the whole suite against the shipped 32-bit ludvane.exe under the 32-bit Wine (native
+# or emulated, see wine-env.sh), then again against the 64-bit build as a second check.
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
 source "$here/wine-env.sh"
+ludvane_enter_wine32_way "${BASH_SOURCE[0]}" "$@"
 bash "$here/build.sh"
 python3 "$here/check_exe.py" "$LUDVANE_BUILD/i686/ludvane.exe"
 export WINEPREFIX="$LUDVANE_BUILD/wineprefix"
 ludvane_ensure_prefix "$WINEPREFIX"
-ludvane_use_standin_builds "NOT TESTED: this machine's kernel cannot run 32-bit programs, so the \
-shipped 32-bit ludvane.exe is not tested here; only the x86_64 build's suite runs."
+ludvane_use_standin_builds "NOT TESTED: the 32-bit Wine runs neither natively nor emulated here, so \
+the shipped 32-bit ludvane.exe is not tested; only the x86_64 build's suite runs."
 export LUDVANE_ROOT LUDVANE_BUILD
 # One virtual display and one warm wineserver for the whole run.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
