@@ -138,8 +138,9 @@ ludvane_enter_wine32_way() {
   case "$LUDVANE_WINE32_WAY" in
     native) echo "32-bit Wine: native" ;;
     emulated)
-      echo "32-bit Wine: emulated (qemu-i386 $("$LUDVANE_QEMU" --version | head -n 1 |
-        sed 's/^qemu-i386 version //'), registered in a private namespace)"
+      local version
+      version="$("$LUDVANE_QEMU" --version | awk 'NR == 1 {print $3}')"
+      echo "32-bit Wine: emulated (qemu-i386 $version, registered in a private namespace)"
       export LUDVANE_WINE32_NAMESPACE=1
       ludvane_run_emulated bash "$@"
       exit $? ;;
