@@ -110,13 +110,14 @@ ludvane_choose_wine32_way() {
   fi
   local native_why="LUDVANE_EMULATE_32BIT=1 asks for emulation" probe
   if [ "${LUDVANE_EMULATE_32BIT:-0}" != 1 ]; then
-    native_why="the 32-bit Wine does not start natively ($("$WINE32" --version 2>&1 | tail -n 1))"
+    native_why="the 32-bit Wine does not start natively ($(export LC_ALL=C
+      "$WINE32" --version 2>&1 | tail -n 1 | sed "s|.*$WINE32: ||" || true))"
   fi
   LUDVANE_WINE32_WAY=none
   if ! ludvane_fetch_qemu >&2; then
     LUDVANE_WINE32_WHY="$native_why, and qemu-i386 could not be fetched from Debian's \
 $LUDVANE_QEMU_SUITE"
-  elif ! probe="$(ludvane_run_emulated "$WINE32" --version 2>&1)"; then
+  elif ! probe="$(LC_ALL=C ludvane_run_emulated "$WINE32" --version 2>&1)"; then
     LUDVANE_WINE32_WHY="$native_why, and it does not start through qemu-i386 either: \
 $(printf '%s' "$probe" | tail -n 1) (a binfmt_misc registration in a private namespace needs \
 Linux 6.7 or later; this kernel is $(uname -r))"
