@@ -71,8 +71,8 @@ SOURCES
              -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache"
              -o "APT::Architectures=$(dpkg --print-architecture)" -o Acquire::Languages=none
              -o "APT::Sandbox::User=$(id -un)" -o Debug::NoLocking=1)
-  if apt-get "${apt[@]}" -qq update &&
-     (cd "$work" && apt-get "${apt[@]}" -qq download "qemu-user/$LUDVANE_QEMU_SUITE") &&
+  if LC_ALL=C apt-get "${apt[@]}" -qq update &&
+     (cd "$work" && LC_ALL=C apt-get "${apt[@]}" -qq download "qemu-user/$LUDVANE_QEMU_SUITE") &&
      (cd "$work" && dpkg-deb --fsys-tarfile qemu-user_*.deb | tar -x ./usr/bin/qemu-i386); then
     mv "$work/usr/bin/qemu-i386" "$LUDVANE_QEMU"
   fi
