@@ -23,8 +23,10 @@ fi
 # One warm wineserver for all runs.
 wineserver -p 120
 
+# Runs the stress program of one build under its own Wine.
 stress() {
-  local wine="$2"
+  local wine="$WINE64"
+  [ "$1" = i686 ] && wine="$WINE32"
   "$wine" "$LUDVANE_BUILD/$1/tests/stress_command_run.exe" "$rounds"
 }
 
@@ -38,9 +40,7 @@ if [ "$mode" = busy ]; then
   done
   pids=()
   for arch in $builds; do
-    wine="$WINE64"
-    [ "$arch" = i686 ] && wine="$WINE32"
-    stress "$arch" "$wine" >"$logs/$arch" 2>&1 &
+    stress "$arch" >"$logs/$arch" 2>&1 &
     pids+=($!)
   done
   for pid in "${pids[@]}"; do wait "$pid" || rc=1; done
@@ -52,10 +52,8 @@ if [ "$mode" = busy ]; then
   rm -rf "$logs"
 else
   for arch in $builds; do
-    wine="$WINE64"
-    [ "$arch" = i686 ] && wine="$WINE32"
     echo "== $arch"
-    stress "$arch" "$wine" || rc=1
+    stress "$arch" || rc=1
   done
 fi
 wineserver -k 2>/dev/null || true

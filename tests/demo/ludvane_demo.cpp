@@ -5,7 +5,7 @@
 //
 // The system's cmd.exe is the stand-in interpreter; its log (cmd-log.txt, beside LUDVANE_EXE,
 // where STANDIN_CMD_FOLDER points it) names the command lines that were run. The Steam field is
-// filled from the registry. Pictures are 24-bit BMP files of the screen around each window:
+// filled from the registry. Pictures are 32-bit BMP files of the screen around each window:
 // 1-main-window, 2-confirmation, 3-progress, 4-final-message.
 #include <windows.h>
 
@@ -30,43 +30,30 @@ constexpr int kSteamLocationField = 13;
 constexpr int kEpicLocationField = 14;
 constexpr int kProgressBar = 3;
 
-// Saves the screen around `window` (its outer rectangle and a margin) as a 24-bit BMP.
+// Saves the screen around `window` (its outer rectangle and a margin) as a 32-bit BMP.
 bool SavePicture(HWND window, const std::string& path) {
   RECT area = ui_driver::OuterRect(window);
   InflateRect(&area, 12, 12);
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ former = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  SelectObject(memory, former);
+  const std::vector<uint32_t> pixels = ui_driver::ScreenPixels(area);
+  if (pixels.empty()) return false;
 
   BITMAPINFOHEADER header = {};
   header.biSize = sizeof(header);
-  header.biWidth = width;
-  header.biHeight = height;
+  header.biWidth = area.right - area.left;
+  header.biHeight = -(area.bottom - area.top);  // top row first, as the pixels come
   header.biPlanes = 1;
-  header.biBitCount = 24;
+  header.biBitCount = 32;
   header.biCompression = BI_RGB;
-  const DWORD rowBytes = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
-  std::vector<char> pixels(rowBytes * static_cast<DWORD>(height));
-  GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-            reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-
+  const DWORD pixelBytes = static_cast<DWORD>(pixels.size() * sizeof(pixels[0]));
   BITMAPFILEHEADER file = {};
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof(file) + sizeof(header);
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  file.bfSize = file.bfOffBits + pixelBytes;
   FILE* out = std::fopen(path.c_str(), "wb");
   if (!out) return false;
   std::fwrite(&file, sizeof(file), 1, out);
   std::fwrite(&header, sizeof(header), 1, out);
-  std::fwrite(pixels.data(), 1, pixels.size(), out);
+  std::fwrite(pixels.data(), 1, pixelBytes, out);
   std::fclose(out);
   return true;
 }

@@ -395,9 +395,7 @@ HWND FocusedWindow(HWND anyWindowOfThread) { return GuiThreadInfo(anyWindowOfThr
 
 HWND ActiveWindow(HWND anyWindowOfThread) { return GuiThreadInfo(anyWindowOfThread).hwndActive; }
 
-std::vector<uint32_t> ScreenPixels(HWND window) {
-  RECT area;
-  if (!GetWindowRect(window, &area)) return {};
+std::vector<uint32_t> ScreenPixels(const RECT& area) {
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
@@ -423,6 +421,12 @@ std::vector<uint32_t> ScreenPixels(HWND window) {
   if (!read) return {};
   for (uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
   return pixels;
+}
+
+std::vector<uint32_t> ScreenPixels(HWND window) {
+  RECT area;
+  if (!GetWindowRect(window, &area)) return {};
+  return ScreenPixels(area);
 }
 
 void PressCloseBox(HWND window) { PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }

@@ -183,8 +183,10 @@ HWND ActiveWindow(HWND anyWindowOfThread);
 
 // --- The screen, as the user sees it. ---
 
-// The pixels that the window covers on the screen, 0x00RRGGBB row by row from the top; empty
-// when the screen cannot be read.
+// The screen's pixels in `area` (screen coordinates), 0x00RRGGBB row by row from the top;
+// empty when the screen cannot be read.
+std::vector<uint32_t> ScreenPixels(const RECT& area);
+// The pixels that the window covers on the screen.
 std::vector<uint32_t> ScreenPixels(HWND window);
 
 // Asks the window to close as its close box does (WM_SYSCOMMAND SC_CLOSE), or directly with
