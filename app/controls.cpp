@@ -46,8 +46,9 @@ void PaintLabel(HWND label) {
     // The system's button text colour: black in the standard scheme, and readable on the
     // button face in a high-contrast one.
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    // A path is shown as it is: an "&" in it is no underline mark.
     DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &client,
-              DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP);
+              DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP | DT_NOPREFIX);
     SelectObject(dc, formerFont);
   }
   EndPaint(label, &paint);

@@ -55,7 +55,9 @@ std::string PickFolder(const char* title) {
   DisabledThreadWindows disabled;
   BROWSEINFOA browse = {};
   browse.hwndOwner = disabled.active();
-  browse.pidlRoot = nullptr;  // the desktop
+  browse.pidlRoot = nullptr;        // the desktop
+  char displayName[MAX_PATH] = {};  // the picker writes the folder's name here
+  browse.pszDisplayName = displayName;
   browse.lpszTitle = title;
   browse.ulFlags = BIF_EDITBOX;
   ItemList picked;

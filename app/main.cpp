@@ -4,6 +4,7 @@
 
 #include "app/controls.h"
 #include "app/main_window.h"
+#include "app/process_end.h"
 #include "app/progress_window.h"
 
 namespace {
@@ -34,6 +35,7 @@ void LoadLibrariesFromSystemFolderOnly() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   LoadLibrariesFromSystemFolderOnly();
+  app::EndStartedProcessesWithTheProgram();
   // The folder picker needs COM on this thread.
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   app::RegisterControlClasses(instance);

@@ -57,9 +57,17 @@ bool NamesExistingFolder(const std::string& location) {
   return IsFullFolderPath(location) && link::FolderExists(location);
 }
 
+// A game folder already at the Epic location is used only when it is a plain folder: through a
+// junction or link there, the links would land wherever it leads.
+bool GameFolderUsable(const std::string& epicLocation) {
+  const std::string gameFolder = epicLocation + "GTAV";
+  return !link::FileExists(gameFolder) || link::HoldPlainFolder(gameFolder).Valid();
+}
+
 void OnStartClicked() {
-  if (!NamesExistingFolder(ReadCaption(g_steamLocation)) ||
-      !NamesExistingFolder(ReadCaption(g_epicLocation))) {
+  const std::string epicLocation = ReadCaption(g_epicLocation);
+  if (!NamesExistingFolder(ReadCaption(g_steamLocation)) || !NamesExistingFolder(epicLocation) ||
+      !GameFolderUsable(epicLocation)) {
     ShowMessage(texts::kNoFolderChosenText);
     return;
   }

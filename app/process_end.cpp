@@ -5,6 +5,22 @@ namespace {
 HWND g_processEndWindow = nullptr;
 }
 
+void EndStartedProcessesWithTheProgram() {
+  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  if (!job) return;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+      !AssignProcessToJobObject(job, GetCurrentProcess())) {
+    // Windows 7 nests no jobs: started inside one, the program goes on as it is.
+    CloseHandle(job);
+    return;
+  }
+  // The handle stays open for the process's life. The system closes it when the process ends,
+  // however it ends, and that ends every interpreter started meanwhile, even one whose start
+  // was cut off half done and would stay suspended and hidden.
+}
+
 void SetProcessEndWindow(HWND window) { g_processEndWindow = window; }
 
 void EndProcessNow(UINT code) {

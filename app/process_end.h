@@ -11,6 +11,10 @@ enum : UINT {
   kSetTimerPeriodMessage = WM_APP + 2,  // wParam: the period in milliseconds
 };
 
+// Puts the process into a job that ends every process it starts when it ends, so that no
+// interpreter outlives it. Where the process cannot join one, it carries on without.
+void EndStartedProcessesWithTheProgram();
+
 // The user-interface thread's window that carries out end requests (kEndProcessMessage); it
 // lives until the process ends.
 void SetProcessEndWindow(HWND window);

@@ -86,7 +86,9 @@ bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_O
 }  // namespace
 
 std::string InterpreterPrefix(unsigned long platformId) {
-  return platformId == VER_PLATFORM_WIN32_NT ? "cmd.exe /c " : "command.com /c ";
+  // /d: no AutoRun command from the registry runs first, with the program's rights. /v:off: a
+  // DelayedExpansion setting there cannot take a "!" out of a path.
+  return platformId == VER_PLATFORM_WIN32_NT ? "cmd.exe /d /v:off /c " : "command.com /c ";
 }
 
 std::string RunCapturedCommand(const std::string& command) {

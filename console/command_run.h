@@ -5,7 +5,7 @@
 
 namespace console {
 
-// "cmd.exe /c " on the Windows NT family (platform id 2), "command.com /c " otherwise.
+// "cmd.exe /d /v:off /c " on the Windows NT family (platform id 2), "command.com /c " otherwise.
 std::string InterpreterPrefix(unsigned long platformId);
 
 // Runs the interpreter prefix followed by `command` with its console hidden and returns every

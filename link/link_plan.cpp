@@ -1,5 +1,7 @@
 #include "link/link_plan.h"
 
+#include <utility>
+
 #include "link/link_command.h"
 #include "link/path_tests.h"
 
@@ -36,31 +38,51 @@ void RunLinkPlan(const std::string& destination, const std::string& steam,
   auto linkBoth = [&](const std::string& name, int kind) {
     makeLink(destination + name, steam + name, kind);
   };
+  // Every folder the links go into is held from its check to the end of the plan. One that is
+  // not a plain folder (a junction or link someone put there, or nothing at all) gets nothing
+  // written into it: its items fail as a link that cannot be made.
+  std::vector<console::ScopedHandle> held;
+  auto holdPlain = [&held](const std::string& folder) {
+    console::ScopedHandle hold = HoldPlainFolder(folder);
+    if (!hold.Valid()) return false;
+    held.push_back(std::move(hold));
+    return true;
+  };
+  const bool intoGame = holdPlain(destination);
 
   // The update archive sits in a real update folder; one already there is kept.
+  const std::string updateFolder = destination + "update\\";
   const std::string updateArchive = "update\\update.rpf";
-  if (FolderExists(destination + "update\\")) {
-    if (!FileExists(destination + updateArchive)) linkBoth(updateArchive, kFileSymbolicLink);
-  } else {
-    CreateFolder(destination + "update\\");
-    linkBoth(updateArchive, kFileSymbolicLink);
+  bool intoUpdate = false;
+  if (intoGame) {
+    const bool updateExisted = FolderExists(updateFolder);
+    if (!updateExisted) CreateFolder(updateFolder);
+    intoUpdate = holdPlain(updateFolder);
+    if (intoUpdate && !(updateExisted && FileExists(destination + updateArchive))) {
+      linkBoth(updateArchive, kFileSymbolicLink);
+    }
   }
   itemDone();
 
   // The named files at the top of the game folder, whether or not the Steam copy has them.
   for (const std::string& name : SplitAtLineBreaks(kTopLevelFiles)) {
-    linkBoth(name, kFileSymbolicLink);
+    if (intoGame) linkBoth(name, kFileSymbolicLink);
     itemDone();
   }
 
   // The audio folder, as a junction inside a real x64 folder.
-  if (!FolderExists(destination + "x64\\")) CreateFolder(destination + "x64");
-  linkBoth("x64\\audio\\", kDirectoryJunction);
+  if (intoGame) {
+    if (!FolderExists(destination + "x64\\")) CreateFolder(destination + "x64");
+    if (holdPlain(destination + "x64\\")) linkBoth("x64\\audio\\", kDirectoryJunction);
+  }
   itemDone();
 
   // The downloadable content, as a junction inside a real update\x64 folder.
-  if (!FolderExists(destination + "update\\x64\\")) CreateFolder(destination + "update\\x64\\");
-  linkBoth("update\\x64\\dlcpacks\\", kDirectoryJunction);
+  if (intoUpdate) {
+    const std::string dlcParent = destination + "update\\x64\\";
+    if (!FolderExists(dlcParent)) CreateFolder(dlcParent);
+    if (holdPlain(dlcParent)) linkBoth("update\\x64\\dlcpacks\\", kDirectoryJunction);
+  }
   itemDone();
 }
 

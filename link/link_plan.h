@@ -18,7 +18,8 @@ using LinkMaker =
 
 // Walks the plan for the destination game folder and the Steam game folder (both ending in a
 // backslash): creates the real folders the links sit in, makes each link through `makeLink`,
-// and calls `itemDone` after each of the 36 items, whatever became of it.
+// and calls `itemDone` after each of the 36 items, whatever became of it. Nothing is made in a
+// folder that is not a plain folder, and each folder written into is held until the plan ends.
 void RunLinkPlan(const std::string& destination, const std::string& steam,
                  const LinkMaker& makeLink, const std::function<void()>& itemDone);
 

@@ -29,6 +29,21 @@ PathLibrary& Library() {
   return library;
 }
 
+bool IsPlainFolderAttributes(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The path without its trailing backslash: with one, the system would resolve a link there and
+// name what it leads to. A drive's root keeps its backslash.
+std::string EntryOf(const std::string& path) {
+  if (path.empty()) return path;
+  const char* last = CharPrevA(path.c_str(), path.c_str() + path.size());
+  const bool endsInBackslash = last == path.c_str() + path.size() - 1 && *last == '\\';
+  if (!endsInBackslash || path.size() < 2 || path[path.size() - 2] == ':') return path;
+  return path.substr(0, path.size() - 1);
+}
+
 }  // namespace
 
 bool FolderExists(const std::string& path) {
@@ -39,6 +54,24 @@ bool FolderExists(const std::string& path) {
 bool FileExists(const std::string& path) {
   PathTest test = Library().fileExists;
   return test && test(path.c_str()) == 1;
+}
+
+console::ScopedHandle HoldPlainFolder(const std::string& path) {
+  const std::string entry = EntryOf(path);
+  // Listing access, so that the sharing this handle denies binds every later open.
+  console::ScopedHandle folder(CreateFileA(
+      entry.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!folder.Valid()) return {};
+  // Both looks come after the open, when the entry can no longer be swapped. Windows shows a
+  // link in the handle's attributes; Wine shows a link to a Unix folder only in the path's.
+  BY_HANDLE_FILE_INFORMATION opened;
+  if (!GetFileInformationByHandle(folder.Get(), &opened) ||
+      !IsPlainFolderAttributes(opened.dwFileAttributes) ||
+      !IsPlainFolderAttributes(GetFileAttributesA(entry.c_str()))) {
+    return {};
+  }
+  return folder;
 }
 
 void CreateFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }

@@ -1,6 +1,6 @@
 // The reference the benchmarks measure against: the link plan's command lines run through the
-// system's interpreter as the program starts it (by its full path, "cmd.exe /c " and the
-// command, hidden, creation flags 0, handles inherited), each waited for, its output going
+// system's interpreter as the program starts it (by its full path, "cmd.exe /d /v:off /c " and
+// the command, hidden, creation flags 0, handles inherited), each waited for, its output going
 // nowhere and nothing polled.
 #pragma once
 
@@ -28,8 +28,9 @@ inline std::vector<std::string> PlanLines(const std::string& destination,
                                           const std::string& steam) {
   std::vector<std::string> lines;
   for (const auto& item : conversion_rig::PlanItems()) {
-    // The stand-in logs "/c mklink ..."; the program passes the part after "/c ".
-    lines.push_back(conversion_rig::LoggedCommandFor(item, destination, steam).substr(3));
+    // The stand-in logs the interpreter's switches and the mklink line after them.
+    const std::string logged = conversion_rig::LoggedCommandFor(item, destination, steam);
+    lines.push_back(logged.substr(logged.find("mklink")));
   }
   return lines;
 }
@@ -62,7 +63,7 @@ inline double RunAll(const std::vector<std::string>& lines) {
                                &inheritable, OPEN_EXISTING, 0, nullptr);
   const double start = Now();
   for (const std::string& line : lines) {
-    std::string commandLine = "cmd.exe /c " + line;
+    std::string commandLine = "cmd.exe /d /v:off /c " + line;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;

@@ -7,7 +7,8 @@
 //
 // Every mklink command line is appended to cmd-log.txt there, one line each: the bytes after
 // the program name and the blanks that follow it, as Windows passed them (so
-// "cmd.exe /c mklink ..." is logged as "/c mklink ...").
+// "cmd.exe /d /v:off /c mklink ..." is logged as "/d /v:off /c mklink ..."). Switches before
+// /c change nothing here.
 //
 // It imitates mklink:  mklink "L" "T" creates a small file L naming T; mklink /J "L" "T" creates
 // a folder L. An existing L gets mklink's error on standard error and exit code 1; a made link
@@ -154,6 +155,10 @@ int Mklink(const char* p) {
 int main() {
   const std::string arguments = ArgumentsOf(GetCommandLineA());
   const char* p = arguments.c_str();
+  while (*p == '/' && p[1] != 'c') {
+    while (*p && *p != ' ') ++p;
+    while (*p == ' ') ++p;
+  }
   if (strncmp(p, "/c mklink ", 10) != 0) return HandOver();
   p += 3;
 

@@ -57,8 +57,8 @@ const std::vector<PlanItem>& PlanItems() {
 
 std::string LoggedCommandFor(const PlanItem& item, const std::string& destination,
                              const std::string& steam) {
-  return std::string("/c mklink ") + (item.junction ? "/J " : "") + "\"" + destination + item.name +
-         "\" \"" + steam + item.name + "\"";
+  return std::string("/d /v:off /c mklink ") + (item.junction ? "/J " : "") + "\"" + destination +
+         item.name + "\" \"" + steam + item.name + "\"";
 }
 
 std::vector<std::string> PlanCommands(const std::string& destination, const std::string& steam) {

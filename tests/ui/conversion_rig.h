@@ -25,8 +25,8 @@ struct PlanItem {
 // The 36 items in the plan's order.
 const std::vector<PlanItem>& PlanItems();
 
-// The command line the stand-in logs for an item: "/c mklink "D+x" "S+x"", with /J for a
-// junction.
+// The command line the stand-in logs for an item: "/d /v:off /c mklink "D+x" "S+x"", with /J
+// for a junction.
 std::string LoggedCommandFor(const PlanItem& item, const std::string& destination,
                              const std::string& steam);
 

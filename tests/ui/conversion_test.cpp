@@ -2,6 +2,7 @@
 // stand-in that logs each command line and imitates mklink.
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <chrono>
@@ -180,6 +181,26 @@ TEST_F(ConversionTest, ExistingAudioParentIsKeptAndItsJunctionStillMade) {
   EXPECT_TRUE(FolderExists(rig.Destination() + "x64\\audio\\"));
 }
 
+// An x64 folder that is a link someone planted gets nothing written through it: its junction is
+// skipped, and the rest of the plan runs.
+TEST_F(ConversionTest, LinkedAudioParentGetsNothingAndTheRestOfThePlanRuns) {
+  Rig rig("ludvane-linked", kEpicName);
+  ASSERT_TRUE(rig.Ready());
+  const std::string elsewhere = rig.Folder() + "Elsewhere\\";
+  ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(rig.Destination().c_str(), nullptr));
+  PlantedFolderLink planted(rig.Destination() + "x64", elsewhere);
+  ASSERT_TRUE(planted.Planted());
+
+  ExpectFinishedNormally(Convert(rig));
+  std::vector<std::string> expected = conversion_rig::PlanCommands(rig.Destination(), rig.Steam());
+  const auto audio =
+      conversion_rig::LoggedCommandFor({"x64\\audio\\", true}, rig.Destination(), rig.Steam());
+  expected.erase(std::find(expected.begin(), expected.end(), audio));
+  EXPECT_EQ(rig.LoggedCommands(), expected);
+  EXPECT_TRUE(conversion_rig::TreeSnapshot(elsewhere).empty());
+}
+
 TEST_F(ConversionTest, SteamFolderMissingFilesStillGetsOneCommandPerListedName) {
   Rig rig("ludvane-conversion");
   ASSERT_TRUE(rig.Ready());
@@ -209,8 +230,24 @@ TEST_F(ConversionTest, PlantedInterpreterBesideTheProgramOrInItsCurrentFolderNev
   }
 }
 
-// Closing the progress window part-way, by WM_CLOSE or by Esc, ends the process at once with 0
-// and leaves the links made so far.
+// A process that `parentId` started and that still runs, or 0.
+DWORD RunningChildOf(DWORD parentId) {
+  DWORD child = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more && !child;
+       more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ParentProcessID == parentId) child = entry.th32ProcessID;
+  }
+  CloseHandle(snapshot);
+  return child;
+}
+
+// Closing the progress window part-way, by WM_CLOSE or by Esc, ends the process at once with 0,
+// leaves the links made so far and no interpreter behind. Meanwhile the folders the links go
+// into cannot be swapped.
 class ClosingPartWayTest : public ConversionTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ClosingPartWayTest, EndsAtOnceAndKeepsTheLinksMade) {
@@ -227,6 +264,24 @@ TEST_P(ClosingPartWayTest, EndsAtOnceAndKeepsTheLinksMade) {
   HWND progress = WaitForTopLevelWindow(ludvane.Id(), kProgressWindowClass);
   ASSERT_TRUE(progress);
   ASSERT_TRUE(WaitUntil([&] { return rig.LoggedCommands().size() >= 4; }, kConversionTimeout));
+  for (const std::string& folder : {rig.Destination(), rig.Destination() + "update\\"}) {
+    const std::string entry = folder.substr(0, folder.size() - 1);
+    EXPECT_FALSE(MoveFileA(entry.c_str(), (entry + "-swapped").c_str())) << entry << " was moved";
+  }
+
+  // The next command's stand-in waits five seconds after making its link; the program is closed
+  // meanwhile. One command runs at a time, so it is the program's only child.
+  const size_t loggedBefore = rig.LoggedCommands().size();
+  rig.SetStandInDelay(5000);
+  ASSERT_TRUE(
+      WaitUntil([&] { return rig.LoggedCommands().size() > loggedBefore; }, kConversionTimeout));
+  const std::string slowLink = rig.Destination() + conversion_rig::PlanItems()[loggedBefore].name;
+  ASSERT_TRUE(
+      WaitUntil([&] { return GetFileAttributesA(slowLink.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+  const DWORD standInId = RunningChildOf(ludvane.Id());
+  ASSERT_NE(standInId, 0u) << "no stand-in runs";
+  HANDLE standIn = OpenProcess(SYNCHRONIZE, FALSE, standInId);
+  ASSERT_TRUE(standIn);
 
   const auto closedAt = Clock::now();
   if (byEscape) {
@@ -237,13 +292,16 @@ TEST_P(ClosingPartWayTest, EndsAtOnceAndKeepsTheLinksMade) {
   ASSERT_TRUE(ludvane.WaitForExit(milliseconds(1000)));
   EXPECT_LT(MillisecondsSince(closedAt), 1000);
   EXPECT_EQ(ludvane.ExitCode(), 0u);
+  EXPECT_EQ(WaitForSingleObject(standIn, 2000), WAIT_OBJECT_0)
+      << "the stand-in outlived the program";
+  CloseHandle(standIn);
 
   const std::vector<std::string> commands = rig.LoggedCommands();
   ASSERT_LT(commands.size(), 36u);
   const std::vector<std::string> plan =
       conversion_rig::PlanCommands(rig.Destination(), rig.Steam());
   EXPECT_TRUE(std::equal(commands.begin(), commands.end(), plan.begin()));
-  // The stand-in that was running when the program ended makes its link and ends on its own.
+  // Every stand-in made its link before it waited.
   EXPECT_TRUE(WaitUntil([&] {
     for (size_t i = 0; i < commands.size(); ++i) {
       const std::string link = rig.Destination() + conversion_rig::PlanItems()[i].name;
@@ -251,8 +309,8 @@ TEST_P(ClosingPartWayTest, EndsAtOnceAndKeepsTheLinksMade) {
     }
     return true;
   }));
-  // It keeps the program's current folder, the rig's app folder, until it has ended; the next
-  // rig is made in the same place.
+  // Nothing keeps the program's current folder, the rig's app folder; the next rig is made in the
+  // same place.
   EXPECT_TRUE(WaitUntil([&] {
     DeleteFileA(rig.LudvaneExe().c_str());
     return RemoveDirectoryA(rig.AppFolder().c_str()) != FALSE;

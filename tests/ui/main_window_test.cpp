@@ -78,6 +78,31 @@ size_t PixelsDiffering(const std::vector<uint32_t>& one, const std::vector<uint3
   return differing;
 }
 
+// The caption's pixels as a label must draw it, with every character as it is: drawn by this
+// test in a window of its own of the same size, on the screen where the label's are read.
+std::vector<uint32_t> CaptionAsItIs(const std::string& caption, const RECT& size) {
+  HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "STATIC", "",
+                                WS_POPUP | WS_VISIBLE, 0, 0, Width(size), Height(size), nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!window) return {};
+  UpdateWindow(window);  // the control's own paint comes first, then ours over it
+  RECT client;
+  GetClientRect(window, &client);
+  HDC dc = GetDC(window);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  HGDIOBJ formerFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &client,
+            DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP | DT_NOPREFIX);
+  SelectObject(dc, formerFont);
+  ReleaseDC(window, dc);
+  GdiFlush();
+  std::vector<uint32_t> pixels = ScreenPixels(window);
+  DestroyWindow(window);
+  return pixels;
+}
+
 bool IsLight(uint32_t pixel) {
   return (pixel & 0xFF) > 0xC0 && (pixel >> 8 & 0xFF) > 0xC0 && (pixel >> 16 & 0xFF) > 0xC0;
 }
@@ -373,7 +398,8 @@ TEST_P(FolderPickerTest, PickedFolderEndsInBackslashAndCancelEmptiesTheField) {
   EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), std::string(c.title)))
       << "the picker's title";
   EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window is disabled while the picker is open";
-  const std::string folder = scratch_.Path() + "Picked";
+  // "&" is a character of the path like any other, never an underline mark.
+  const std::string folder = scratch_.Path() + "Picked & A&&B";
   CreateDirectoryA(folder.c_str(), nullptr);
   ASSERT_TRUE(AnswerFolderPicker(*ludvane_, picker, folder));
   EXPECT_TRUE(FieldBecomes(c.field, folder + "\\"));
@@ -393,6 +419,10 @@ TEST_P(FolderPickerTest, PickedFolderEndsInBackslashAndCancelEmptiesTheField) {
     RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   }
   EXPECT_EQ(0u, PixelsDiffering(firstPaint, SettledPixels(field))) << "pixels changed";
+  RECT fieldSize;
+  GetClientRect(field, &fieldSize);
+  EXPECT_EQ(0u, PixelsDiffering(firstPaint, CaptionAsItIs(folder + "\\", fieldSize)))
+      << "the path is not shown as it is";
 
   ASSERT_NO_FATAL_FAILURE(Pick(c.button, "C:\\"));
   EXPECT_TRUE(FieldBecomes(c.field, "C:\\")) << "a drive root keeps its one backslash";
@@ -461,7 +491,7 @@ TEST_F(MainWindowTest, StartWithSteamFieldHoldingTheFailureTextSaysNoFolderChose
   EXPECT_FALSE(FolderExists(epicFolder_ + "GTAV"));
 }
 
-TEST_F(MainWindowTest, StartWithFoldersThatDoNotExistSaysNoFolderChosen) {
+TEST_F(MainWindowTest, StartWithFoldersItCannotUseSaysNoFolderChosen) {
   // A lone backslash (the current drive's root) and a relative path that names a folder of the
   // program's current folder both exist, but are no full paths.
   for (const std::string& partial : {std::string("\\"), std::string("Steam\\")}) {
@@ -493,6 +523,22 @@ TEST_F(MainWindowTest, StartWithFoldersThatDoNotExistSaysNoFolderChosen) {
   AnswerMessageBox(box.window, IDOK);
   EXPECT_TRUE(FocusBackOn(Control(kStartButton)));
   EXPECT_FALSE(FolderExists(epicFolder_ + "GTAV"));
+
+  // The Epic folder is back, but someone made its GTAV a link to another folder: the links
+  // would land there.
+  ASSERT_TRUE(CreateDirectoryA(epicFolder_.c_str(), nullptr));
+  const std::string elsewhere = scratch_.Path() + "Elsewhere\\";
+  ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
+  {
+    PlantedFolderLink planted(epicFolder_ + "GTAV", elsewhere);
+    ASSERT_TRUE(planted.Planted());
+    box = PressStartExpecting(texts::kNoFolderChosenText, {IDOK});
+    AnswerMessageBox(box.window, IDOK);
+    EXPECT_TRUE(FocusBackOn(Control(kStartButton)));
+    EXPECT_EQ(nullptr, FindTopLevelWindow(ludvane_->Id(), kProgressWindowClass))
+        << "the conversion started";
+  }
+  EXPECT_TRUE(conversion_rig::TreeSnapshot(elsewhere).empty());
 }
 
 TEST_F(MainWindowTest, AnsweringNoLeavesEverythingAsItWas) {

@@ -513,6 +513,58 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+
+// The path as the Unix file system names it; empty outside Wine.
+std::string UnixPathOf(const std::string& path) {
+  using UnixFileName = char*(CDECL*)(const WCHAR*);
+  const auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  WCHAR wide[MAX_PATH] = {};
+  if (!unixFileName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
+  char* name = unixFileName(wide);
+  if (!name) return "";
+  const std::string unixPath = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return unixPath;
+}
+
+// Starts a Unix program: Wine runs it beside itself and hands back no handle to wait on.
+bool StartUnixProgram(const std::string& program, const std::string& arguments) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (StartProcess("Z:" + program, program + " " + arguments, FALSE, nullptr, startup, info) != 0) {
+    return false;
+  }
+  if (info.hThread) CloseHandle(info.hThread);
+  if (info.hProcess) CloseHandle(info.hProcess);
+  return true;
+}
+
+bool IsFolderLink(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+PlantedFolderLink::PlantedFolderLink(const std::string& link, const std::string& target)
+    : link_(link) {
+  const std::string unixLink = UnixPathOf(link);
+  const std::string unixTarget = UnixPathOf(target);
+  planted_ = !unixLink.empty() && !unixTarget.empty() &&
+             StartUnixProgram("/bin/ln", "-s -n -- \"" + unixTarget + "\" \"" + unixLink + "\"") &&
+             WaitUntil([&] { return IsFolderLink(link_); });
+}
+
+PlantedFolderLink::~PlantedFolderLink() {
+  const std::string unixLink = UnixPathOf(link_);
+  if (unixLink.empty() || !StartUnixProgram("/bin/rm", "-f -- \"" + unixLink + "\"")) return;
+  WaitUntil([&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
 bool KeepStandInFilesIn(const std::string& folder) {
   return SetEnvironmentVariableA("STANDIN_CMD_FOLDER", folder.c_str()) != FALSE;
 }

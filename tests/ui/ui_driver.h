@@ -235,6 +235,24 @@ class ScratchFolder {
 
 bool FolderExists(const std::string& path);
 
+// A link someone planted: a Unix symbolic link from `link` to the folder `target`, which Wine
+// shows as a folder that is a reparse point, as Windows shows a junction. Taken away again
+// when the object ends, without touching the target (Wine's own removal would follow it).
+class PlantedFolderLink {
+ public:
+  PlantedFolderLink(const std::string& link, const std::string& target);
+  ~PlantedFolderLink();
+  PlantedFolderLink(const PlantedFolderLink&) = delete;
+  PlantedFolderLink& operator=(const PlantedFolderLink&) = delete;
+
+  // True once the link shows as a folder that is a reparse point.
+  bool Planted() const { return planted_; }
+
+ private:
+  std::string link_;
+  bool planted_ = false;
+};
+
 // The stand-in interpreter (the test prefix's own cmd.exe) keeps its log and its delay in the
 // folder named by STANDIN_CMD_FOLDER; programs started after this call pass it on to it.
 bool KeepStandInFilesIn(const std::string& folder);

@@ -192,7 +192,7 @@ TEST(CapturedCommandRun, LeavesNoHandleOpen) {
 }
 
 TEST(CapturedCommandRun, InterpreterFollowsThePlatformFamily) {
-  EXPECT_EQ(console::InterpreterPrefix(VER_PLATFORM_WIN32_NT), "cmd.exe /c ");
+  EXPECT_EQ(console::InterpreterPrefix(VER_PLATFORM_WIN32_NT), "cmd.exe /d /v:off /c ");
   for (unsigned long older : {0ul, 1ul, 7ul}) {
     EXPECT_EQ(console::InterpreterPrefix(older), "command.com /c ");
   }

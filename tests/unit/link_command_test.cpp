@@ -94,7 +94,7 @@ TEST_F(LinkCommandThroughStandIn, InterpreterGetsTheLineUnchangedAndTheMarkerIsF
       destination_ + "x64\\audio\\", source + "x64\\audio\\", link::kDirectoryJunction);
   EXPECT_TRUE(link::MakeLink(destination_ + "x64\\audio\\", source + "x64\\audio\\",
                              link::kDirectoryJunction));
-  EXPECT_EQ(Log(), "/c " + line + "\n");
+  EXPECT_EQ(Log(), "/d /v:off /c " + line + "\n");
   EXPECT_TRUE(link::MakeLink(destination_ + "common.rpf", source + "common.rpf"));
   // A second time the link is there already, and mklink says so without the marker.
   EXPECT_FALSE(link::MakeLink(destination_ + "common.rpf", source + "common.rpf"));
