@@ -78,29 +78,53 @@ size_t PixelsDiffering(const std::vector<uint32_t>& one, const std::vector<uint3
   return differing;
 }
 
-// The caption's pixels as a label must draw it, with every character as it is: drawn by this
-// test in a window of its own of the same size, on the screen where the label's are read.
-std::vector<uint32_t> CaptionAsItIs(const std::string& caption, const RECT& size) {
-  HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "STATIC", "",
-                                WS_POPUP | WS_VISIBLE, 0, 0, Width(size), Height(size), nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
-  if (!window) return {};
-  UpdateWindow(window);  // the control's own paint comes first, then ours over it
+// Paints the window's text as a label must draw its caption: every character as it is.
+LRESULT CALLBACK CaptionAsItIsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+  char caption[MAX_PATH * 2] = {};
+  const int length = GetWindowTextA(window, caption, sizeof caption);
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
   RECT client;
   GetClientRect(window, &client);
-  HDC dc = GetDC(window);
   FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   HGDIOBJ formerFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &client,
+  DrawTextA(dc, caption, length, &client,
             DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP | DT_NOPREFIX);
   SelectObject(dc, formerFont);
-  ReleaseDC(window, dc);
-  GdiFlush();
-  std::vector<uint32_t> pixels = ScreenPixels(window);
+  EndPaint(window, &paint);
+  return 0;
+}
+
+// The caption's pixels as a label of that size must show it, drawn on the screen by this test
+// in a window of its own, once they stop changing.
+std::vector<uint32_t> CaptionAsItIs(const std::string& caption, const RECT& size) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = CaptionAsItIsProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "LudvaneTestCaptionAsItIs";
+  RegisterClassA(&windowClass);
+  HWND window =
+      CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                      windowClass.lpszClassName, caption.c_str(), WS_POPUP | WS_VISIBLE, 0, 0,
+                      Width(size), Height(size), nullptr, nullptr, windowClass.hInstance, nullptr);
+  if (!window) return {};
+  std::vector<uint32_t> last;
+  WaitUntil(
+      [&] {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        std::vector<uint32_t> now = ScreenPixels(window);
+        const bool drawn = !now.empty() && now != std::vector<uint32_t>(now.size(), now[0]);
+        const bool settled = drawn && now == last;
+        last = std::move(now);
+        return settled;
+      },
+      kDefaultTimeout, milliseconds(100));
   DestroyWindow(window);
-  return pixels;
+  return last;
 }
 
 bool IsLight(uint32_t pixel) {

@@ -515,26 +515,36 @@ bool FolderExists(const std::string& path) {
 
 namespace {
 
-// The path as the Unix file system names it; empty outside Wine.
-std::string UnixPathOf(const std::string& path) {
+std::wstring Wide(const std::string& text, UINT codePage) {
+  std::wstring wide(text.size() + 1, L'\0');
+  const int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0],
+                                         static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
+  return wide;
+}
+
+// The path as the Unix file system names it, in quotes; empty outside Wine.
+std::wstring QuotedUnixPathOf(const std::string& path) {
   using UnixFileName = char*(CDECL*)(const WCHAR*);
   const auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  WCHAR wide[MAX_PATH] = {};
-  if (!unixFileName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
-  char* name = unixFileName(wide);
-  if (!name) return "";
-  const std::string unixPath = name;
+  if (!unixFileName) return L"";
+  char* name = unixFileName(Wide(path, CP_ACP).c_str());
+  if (!name) return L"";
+  const std::wstring quoted = L"\"" + Wide(name, CP_UTF8) + L"\"";
   HeapFree(GetProcessHeap(), 0, name);
-  return unixPath;
+  return quoted;
 }
 
-// Starts a Unix program: Wine runs it beside itself and hands back no handle to wait on.
-bool StartUnixProgram(const std::string& program, const std::string& arguments) {
-  STARTUPINFOA startup = {};
+// Starts a Unix program with its arguments: Wine runs it beside itself and hands back no handle
+// to wait on. Wide, since Unix names need not fit the ANSI code page.
+bool StartUnixProgram(const std::wstring& program, const std::wstring& arguments) {
+  std::wstring commandLine = program + L" " + arguments;  // CreateProcessW may write into it
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (StartProcess("Z:" + program, program + " " + arguments, FALSE, nullptr, startup, info) != 0) {
+  if (!CreateProcessW((L"Z:" + program).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &startup, &info)) {
     return false;
   }
   if (info.hThread) CloseHandle(info.hThread);
@@ -552,16 +562,16 @@ bool IsFolderLink(const std::string& path) {
 
 PlantedFolderLink::PlantedFolderLink(const std::string& link, const std::string& target)
     : link_(link) {
-  const std::string unixLink = UnixPathOf(link);
-  const std::string unixTarget = UnixPathOf(target);
+  const std::wstring unixLink = QuotedUnixPathOf(link);
+  const std::wstring unixTarget = QuotedUnixPathOf(target);
   planted_ = !unixLink.empty() && !unixTarget.empty() &&
-             StartUnixProgram("/bin/ln", "-s -n -- \"" + unixTarget + "\" \"" + unixLink + "\"") &&
+             StartUnixProgram(L"/bin/ln", L"-s -n -- " + unixTarget + L" " + unixLink) &&
              WaitUntil([&] { return IsFolderLink(link_); });
 }
 
 PlantedFolderLink::~PlantedFolderLink() {
-  const std::string unixLink = UnixPathOf(link_);
-  if (unixLink.empty() || !StartUnixProgram("/bin/rm", "-f -- \"" + unixLink + "\"")) return;
+  const std::wstring unixLink = QuotedUnixPathOf(link_);
+  if (unixLink.empty() || !StartUnixProgram(L"/bin/rm", L"-f -- " + unixLink)) return;
   WaitUntil([&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
