@@ -2,7 +2,7 @@
 # Builds what is missing and runs every benchmark (tests/bench_*.exe) of both builds under Wine
 # on a virtual display, the shipped 32-bit build first; each prints its own figures. Arguments
 # go to every benchmark (a number of rounds). Where the 32-bit Wine runs emulated, the i686
-# figures carry the word "emulated".
+# figures carry the word "emulated". Wine's own notes are kept out of what it prints.
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
@@ -15,7 +15,7 @@ ludvane_use_standin_builds "NOT MEASURED: the 32-bit Wine runs neither natively 
 here; only the x86_64 build is measured."
 export LUDVANE_BUILD WINE64 WINE32 LUDVANE_WINE32_WAY
 # One virtual display and one warm wineserver for all of them.
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+ludvane_wine xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   builds=$1
   shift
   wineserver -p 120
@@ -34,4 +34,4 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     done
   done
   wineserver -k 2>/dev/null || true
-  exit $rc' bench-under-xvfb "$LUDVANE_BUILDS" "$@"
+  exit $rc' bench-under-xvfb "$LUDVANE_BUILDS" "$@" 2> >(ludvane_drop_wine_notes >&2)

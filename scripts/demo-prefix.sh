@@ -20,7 +20,7 @@ demo_prepare_prefix() {
     [ -f "$s/$name" ] || printf 'placeholder for %s\n' "$name" > "$s/$name"
   done
   # The registry holds the game folder with GTAV at its end; Ludvane drops those four bytes.
-  "$WINE64" reg add 'HKLM\SOFTWARE\WOW6432Node\Rockstar Games\GTAV' /v InstallFolderSteam \
-    /t REG_SZ /d "${DEMO_STEAM_WIN}GTAV" /f >/dev/null 2>&1
+  ludvane_wine "$WINE64" reg add 'HKLM\SOFTWARE\WOW6432Node\Rockstar Games\GTAV' \
+    /v InstallFolderSteam /t REG_SZ /d "${DEMO_STEAM_WIN}GTAV" /f >/dev/null 2>&1
   wineserver -w
 }

@@ -44,7 +44,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "Pick $DEMO_EPIC_WIN as the place to convert to. Starting Ludvane on $DISPLAY ..."
   echo 60 > "$app_unix/cmd-delay-ms.txt"
   rc=0
-  "$wine" "$app_win" || rc=$?
+  ludvane_wine "$wine" "$app_win" 2> >(ludvane_drop_wine_notes >&2) || rc=$?
   echo "Ludvane ended with exit code $rc"
   if [ -f "$app_unix/cmd-log.txt" ]; then
     echo "Command lines run ($(wc -l < "$app_unix/cmd-log.txt")):"
@@ -59,8 +59,10 @@ rm -rf "$pictures"
 mkdir -p "$pictures"
 cp "$tests/ludvane_demo.exe" "$app_unix/"
 echo 120 > "$app_unix/cmd-delay-ms.txt"   # slow enough to see the progress bar move
-"$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-"$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x600 /f >/dev/null 2>&1
+ludvane_wine "$WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+  >/dev/null 2>&1
+ludvane_wine "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x600 /f \
+  >/dev/null 2>&1
 # Wine programs must start under the virtual display, not join a wineserver started without it.
 wineserver -w
 echo "No display: performing the demo conversion on a virtual display."
@@ -69,8 +71,8 @@ rm -rf "$app_unix/pictures"
 mkdir -p "$app_unix/pictures"
 # The demo prints the program's texts in code page 936; the terminal wants UTF-8.
 set +e
-xvfb-run -a -s "-screen 0 1024x600x24" "$wine" 'C:\Ludvane\ludvane_demo.exe' "$app_win" \
-  "$DEMO_EPIC_WIN" 'C:\Ludvane\pictures' 2>/dev/null | iconv -f GB18030 -t UTF-8
+ludvane_wine xvfb-run -a -s "-screen 0 1024x600x24" "$wine" 'C:\Ludvane\ludvane_demo.exe' \
+  "$app_win" "$DEMO_EPIC_WIN" 'C:\Ludvane\pictures' 2>/dev/null | iconv -f GB18030 -t UTF-8
 rc=${PIPESTATUS[0]}
 set -e
 wineserver -k 2>/dev/null || true

@@ -24,12 +24,12 @@ mkdir -p "$prefix/drive_c/Games/Steam/steamapps/common/Grand Theft Auto V" \
          "$prefix/drive_c/Ludvane"
 cp "$exe" "$prefix/drive_c/Ludvane/ludvane.exe"
 # The registry holds the game folder followed by GTAV; Ludvane drops those four bytes.
-"$WINE64" reg add 'HKLM\SOFTWARE\WOW6432Node\Rockstar Games\GTAV' /v InstallFolderSteam \
-  /t REG_SZ /d "${steam_win}GTAV" /f >/dev/null 2>&1
+ludvane_wine "$WINE64" reg add 'HKLM\SOFTWARE\WOW6432Node\Rockstar Games\GTAV' \
+  /v InstallFolderSteam /t REG_SZ /d "${steam_win}GTAV" /f >/dev/null 2>&1
 wineserver -w
 
 export WINE64 out left top window_w window_h screen_w screen_h
-xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" bash -c '
+ludvane_wine xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" bash -c '
   "$WINE64" explorer "/desktop=ludvane,${screen_w}x${screen_h}" "C:\\Ludvane\\ludvane.exe" \
     >/dev/null 2>&1 &
   crop="${window_w}x${window_h}+${left}+${top}"

@@ -21,13 +21,14 @@ build runs. Reason: $LUDVANE_WINE32_WHY."
   builds="x86_64"
 fi
 # One warm wineserver for all runs.
-wineserver -p 120
+ludvane_wine wineserver -p 120
 
 # Runs the stress program of one build under its own Wine.
 stress() {
   local wine="$WINE64"
   [ "$1" = i686 ] && wine="$WINE32"
-  "$wine" "$LUDVANE_BUILD/$1/tests/stress_command_run.exe" "$rounds"
+  ludvane_wine "$wine" "$LUDVANE_BUILD/$1/tests/stress_command_run.exe" "$rounds" \
+    2> >(ludvane_drop_wine_notes >&2)
 }
 
 rc=0

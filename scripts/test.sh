@@ -15,7 +15,7 @@ ludvane_use_standin_builds "NOT TESTED: the 32-bit Wine runs neither natively no
 the shipped 32-bit ludvane.exe is not tested; only the x86_64 build's suite runs."
 export LUDVANE_ROOT LUDVANE_BUILD
 # One virtual display and one warm wineserver for the whole run.
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+ludvane_wine xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   suites=$1
   shift
   wineserver -p 120

@@ -1,15 +1,33 @@
 # Sourced by the other scripts: where things live and how Wine is set up for Ludvane.
-# Captions are code-page-936 bytes, so Wine must run with a Chinese locale (LC_ALL wins over LANG).
 LUDVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 LUDVANE_BUILD="${LUDVANE_BUILD:-$LUDVANE_ROOT/build}"
-export LANG=zh_CN.UTF-8
-export LC_ALL=zh_CN.UTF-8
+# Captions are code-page-936 bytes, and Wine takes its ANSI code page from the locale, so every
+# Wine program runs in zh_CN.UTF-8 (made by setup.sh), through ludvane_wine. The scripts and the
+# other tools keep C.UTF-8, which every Debian has: the C library reads the list of made locales
+# once per process, so the script that ran setup.sh could not switch to a locale made meanwhile,
+# and bash would print a warning for it.
+export LANG=C.UTF-8
+export LC_ALL=C.UTF-8
+LUDVANE_WINE_LOCALE=zh_CN.UTF-8
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko: their installers would ask over the network this machine does not have.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 WINE64=/usr/lib/wine/wine64
 # The 32-bit Wine runs the shipped 32-bit ludvane.exe, in the same prefix as the 64-bit one.
 WINE32=/usr/lib/wine/wine
+
+# Runs a command in Wine's locale (LC_ALL wins over LANG): one of Wine's programs, or a command
+# that starts them.
+ludvane_wine() {
+  LANG="$LUDVANE_WINE_LOCALE" LC_ALL="$LUDVANE_WINE_LOCALE" "$@"
+}
+
+# Wine writes a few notes of its own to the standard error whatever WINEDEBUG says, such as
+# "wine: Read access denied for device ..." each time a program asks for the volume of drive Z:
+# (Linux's /). A filter for a Wine program's standard error that drops them, and only them.
+ludvane_drop_wine_notes() {
+  grep --line-buffered -v -e '^wine: Read access denied for device ' || true
+}
 
 # Creates (once) the Wine prefix at $1. A prefix made while the 32-bit Wine could not start lacks
 # its 32-bit half (every 32-bit program in it then fails with "could not load kernel32.dll"), so
@@ -25,7 +43,7 @@ ludvane_ensure_prefix() {
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    "$WINE64" wineboot -i >/dev/null 2>&1 || true
+    ludvane_wine "$WINE64" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
 }

@@ -13,6 +13,6 @@ esac
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 rc=0
-"$loader" "$@" >"$log" 2>&1 </dev/null || rc=$?
+ludvane_wine "$loader" "$@" >"$log" 2>&1 </dev/null || rc=$?
 cat "$log"
 exit $rc
