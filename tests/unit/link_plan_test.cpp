@@ -139,7 +139,7 @@ TEST_F(LinkPlanTest, ExistingFoldersAreKeptAndTheLinksInThemStillAttempted) {
 }
 
 TEST_F(LinkPlanTest, MissingDestinationGetsNothingMadeAndStillCountsEveryItem) {
-  // Made after the check, it could be a link; nothing may go through it.
+  // Nothing was there to hold: a folder made there later could be a link.
   RemoveTree(destination_);
   Run();
   EXPECT_TRUE(requests_.empty());
