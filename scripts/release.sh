@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the shipped 32-bit ludvane.exe, checks it, and packs it with the README and a
-# SHA256SUMS file (and the README's pictures) into $LUDVANE_BUILD/release/ludvane-1.0.0.zip
-# (LUDVANE_BUILD is build/ by default). The same commit gives the same exe and zip, byte for
-# byte, whatever the build folder, the time, the time zone or the umask.
+# Builds the shipped 32-bit ludvane.exe, checks it, and packs it with the README, its pictures,
+# the Chinese guide as a text file and a SHA256SUMS file into
+# $LUDVANE_BUILD/release/ludvane-1.0.0.zip (LUDVANE_BUILD is build/ by default). The same commit
+# gives the same exe and zip, byte for byte, whatever the build folder, the time, the time zone
+# or the umask.
 set -euo pipefail
 here="$(dirname "${BASH_SOURCE[0]}")"
 bash "$here/setup.sh"
@@ -30,8 +31,14 @@ mkdir -p "$stage"
 cp "$build/ludvane.exe" "$stage/"
 cp "$LUDVANE_ROOT/README.md" "$stage/"
 mkdir -p "$stage/docs"
-cp "$LUDVANE_ROOT"/docs/*.png "$stage/docs/"   # the README's pictures
-(cd "$stage" && sha256sum ludvane.exe README.md docs/*.png > SHA256SUMS)
+cp "$LUDVANE_ROOT"/docs/*.png "$stage/docs/"   # the READMEs' pictures
+# The Chinese guide as a text file that Notepad opens with a double-click and shows right from
+# Windows 7 on: UTF-8 with a byte-order mark, every line ending in CR LF (Notepad before
+# Windows 10 1809 takes a lone LF for no line end). Its name stays ASCII, as every name in the
+# zip: Windows 7's own zip support ignores the flag that marks a name as UTF-8.
+{ printf '\xEF\xBB\xBF'; sed 's/\r*$/\r/' "$LUDVANE_ROOT/README.zh-CN.md"; } \
+  > "$stage/README.zh-CN.txt"
+(cd "$stage" && sha256sum ludvane.exe README.md README.zh-CN.txt docs/*.png > SHA256SUMS)
 # The zip keeps each file's time and Unix mode, so neither may come from this machine or run.
 find "$stage" -type d -exec chmod 755 {} + -o -type f -exec chmod 644 {} +
 find "$stage" -exec touch -d "@$SOURCE_DATE_EPOCH" {} +

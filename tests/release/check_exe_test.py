@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The release check must refuse an exe that lost its manifest, version resource, GUI subsystem
 or processor, and pass the one the build made. With --reproducible, two releases of the checkout
-at ROOT, made in different build folders, must also be the same bytes.
+at ROOT, made in different build folders, must also be the same bytes, with every file in
+SHA256SUMS, every name ASCII, and the Chinese guide as a text file Notepad reads.
 Usage: check_exe_test.py [--x86-64] [--reproducible ROOT] ludvane.exe"""
 import argparse
 import calendar
@@ -121,6 +122,22 @@ def check_reproducible(root):
     report(not wrong and set(sums) <= set(names), "SHA256SUMS covers and matches the zip's files",
            ", ".join(wrong or sorted(set(sums) - set(names))))
     report(archive.read(RELEASE + "/ludvane.exe") == first[0], "the zip carries the built exe")
+    # Windows 7's own zip support ignores the flag that marks a name as UTF-8.
+    other = [n for n in names if not n.isascii()]
+    report(not other, "every name in the zip is ASCII", ", ".join(other))
+    # Notepad from Windows 7 on: UTF-8 known by its byte-order mark, lines ended by CR LF.
+    guide = RELEASE + "/README.zh-CN.txt"
+    with open(os.path.join(root, "README.zh-CN.md"), "rb") as f:
+        lines = f.read().replace(b"\r\n", b"\n").split(b"\n")
+    carried = archive.read(guide) if guide in names else b""
+    try:
+        problem = "" if carried else "missing"
+        carried.decode("utf-8")
+    except UnicodeDecodeError as error:
+        problem = str(error)
+    report(not problem and carried == b"\xef\xbb\xbf" + b"\r\n".join(lines),
+           "the zip carries README.zh-CN.md as README.zh-CN.txt, UTF-8 with a byte-order mark "
+           "and CR LF line ends", problem)
 
     commit = subprocess.run(["git", "-C", root, "log", "-1", "--format=%ct"],
                             capture_output=True, text=True)
