@@ -56,14 +56,18 @@ std::string Bytes(const std::string& text) {
   return shown + "\"";
 }
 
-// The control's pixels on the screen once they stop changing, so that a repaint the program has
-// not finished is not read half done; empty when the screen cannot be read.
-std::vector<uint32_t> SettledPixels(HWND control) {
-  std::vector<uint32_t> last = ScreenPixels(control);
+// The window's pixels on the screen once they are drawn (not all one colour) and stop changing,
+// so that a repaint not finished yet is not read half done; empty when the screen cannot be
+// read. `beforeEachLook` runs before each read.
+std::vector<uint32_t> SettledPixels(HWND window,
+                                    const std::function<void()>& beforeEachLook = nullptr) {
+  std::vector<uint32_t> last;
   WaitUntil(
       [&] {
-        std::vector<uint32_t> now = ScreenPixels(control);
-        const bool settled = !now.empty() && now == last;
+        if (beforeEachLook) beforeEachLook();
+        std::vector<uint32_t> now = ScreenPixels(window);
+        const bool drawn = !now.empty() && now != std::vector<uint32_t>(now.size(), now[0]);
+        const bool settled = drawn && now == last;
         last = std::move(now);
         return settled;
       },
@@ -99,7 +103,7 @@ LRESULT CALLBACK CaptionAsItIsProc(HWND window, UINT message, WPARAM wParam, LPA
 }
 
 // The caption's pixels as a label of that size must show it, drawn on the screen by this test
-// in a window of its own, once they stop changing.
+// in a window of its own.
 std::vector<uint32_t> CaptionAsItIs(const std::string& caption, const RECT& size) {
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = CaptionAsItIsProc;
@@ -111,20 +115,13 @@ std::vector<uint32_t> CaptionAsItIs(const std::string& caption, const RECT& size
                       windowClass.lpszClassName, caption.c_str(), WS_POPUP | WS_VISIBLE, 0, 0,
                       Width(size), Height(size), nullptr, nullptr, windowClass.hInstance, nullptr);
   if (!window) return {};
-  std::vector<uint32_t> last;
-  WaitUntil(
-      [&] {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        std::vector<uint32_t> now = ScreenPixels(window);
-        const bool drawn = !now.empty() && now != std::vector<uint32_t>(now.size(), now[0]);
-        const bool settled = drawn && now == last;
-        last = std::move(now);
-        return settled;
-      },
-      kDefaultTimeout, milliseconds(100));
+  // The paint messages of this thread's window come through its queue.
+  const std::vector<uint32_t> pixels = SettledPixels(window, [] {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  });
   DestroyWindow(window);
-  return last;
+  return pixels;
 }
 
 bool IsLight(uint32_t pixel) {
