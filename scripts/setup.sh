@@ -18,9 +18,23 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq \
-    "${missing[@]}" >/dev/null
+  source "$(dirname "${BASH_SOURCE[0]}")/apt-tolerant.sh"
+  ludvane_apt_update "${sudo_cmd[@]}" apt-get update -qq
+  # A mirror caught mid-sync may leave one architecture's index of a suite older than the
+  # other's, and multi-arch libraries must match across both: the release's own suite then
+  # still resolves.
+  install=(apt-get install -y -qq "${missing[@]}")
+  if ! DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" "${install[@]}" >/dev/null; then
+    codename="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+    echo "The install failed; trying once more with the release's own suite ($codename)."
+    if [ -z "$codename" ] ||
+       ! DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" "${install[@]}" -t "$codename" >/dev/null
+    then
+      echo "setup.sh: the packages could not be installed (apt's error above). The Debian mirror" \
+        "may be mid-sync: try again in a while, or run 'apt-get update' and read what it says." >&2
+      exit 1
+    fi
+  fi
 fi
 
 # Wine takes its ANSI code page (936) from the zh_CN.UTF-8 locale.

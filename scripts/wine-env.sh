@@ -61,7 +61,17 @@ ludvane_ensure_prefix() {
 LUDVANE_QEMU_DIR="$LUDVANE_BUILD/qemu"
 LUDVANE_QEMU="$LUDVANE_QEMU_DIR/qemu-i386"
 LUDVANE_QEMU_SUITE=bookworm-backports
-LUDVANE_DEBIAN_MIRROR="${LUDVANE_DEBIAN_MIRROR:-http://deb.debian.org/debian}"
+# The Debian mirror the machine's own apt sources name for the release (LUDVANE_DEBIAN_MIRROR
+# overrides it).
+ludvane_debian_mirror() {
+  if [ -n "${LUDVANE_DEBIAN_MIRROR:-}" ]; then
+    echo "$LUDVANE_DEBIAN_MIRROR"
+    return
+  fi
+  cat /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
+    awk '/^URIs:/ && $2 ~ /\/debian\/?$/ {print $2; exit}
+         /^deb / {for (i = 2; i <= NF; i++) if ($i ~ /\/debian\/?$/) {print $i; exit}}'
+}
 
 # True when the 32-bit Wine starts natively here (and emulation is not asked for).
 ludvane_wine32_starts_natively() {
@@ -80,7 +90,7 @@ ludvane_fetch_qemu() {
   mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
   cat > "$work/qemu.sources" <<SOURCES
 Types: deb
-URIs: $LUDVANE_DEBIAN_MIRROR
+URIs: $(ludvane_debian_mirror)
 Suites: $LUDVANE_QEMU_SUITE
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
@@ -89,8 +99,9 @@ SOURCES
              -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache"
              -o "APT::Architectures=$(dpkg --print-architecture)" -o Acquire::Languages=none
              -o "APT::Sandbox::User=$(id -un)" -o Debug::NoLocking=1)
-  if LC_ALL=C apt-get "${apt[@]}" -qq update &&
-     (cd "$work" && LC_ALL=C apt-get "${apt[@]}" -qq download "qemu-user/$LUDVANE_QEMU_SUITE") &&
+  source "$LUDVANE_ROOT/scripts/apt-tolerant.sh"
+  ludvane_apt_update apt-get "${apt[@]}" -qq update
+  if (cd "$work" && LC_ALL=C apt-get "${apt[@]}" -qq download "qemu-user/$LUDVANE_QEMU_SUITE") &&
      (cd "$work" && dpkg-deb --fsys-tarfile qemu-user_*.deb | tar -x ./usr/bin/qemu-i386); then
     mv "$work/usr/bin/qemu-i386" "$LUDVANE_QEMU"
   fi
