@@ -175,4 +175,19 @@ std::string RunCapturedCommand(const std::string& command) {
   return output;
 }
 
+std::string ConsoleTextToAnsi(const std::string& text) {
+  if (text.empty()) return text;
+  const int size = static_cast<int>(text.size());
+  const int wideLength = MultiByteToWideChar(CP_OEMCP, 0, text.data(), size, nullptr, 0);
+  if (wideLength <= 0) return text;
+  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+  MultiByteToWideChar(CP_OEMCP, 0, text.data(), size, &wide[0], wideLength);
+  const int ansiLength =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  if (ansiLength <= 0) return text;
+  std::string ansi(static_cast<size_t>(ansiLength), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &ansi[0], ansiLength, nullptr, nullptr);
+  return ansi;
+}
+
 }  // namespace console

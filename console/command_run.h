@@ -14,4 +14,8 @@ std::string InterpreterPrefix(unsigned long platformId);
 // the child could not be started.
 std::string RunCapturedCommand(const std::string& command);
 
+// The interpreter writes its messages in the console's code page (OEM), which need not be the
+// ANSI code page the windows show: 437 against 1252 on an English Windows, for example.
+std::string ConsoleTextToAnsi(const std::string& text);
+
 }  // namespace console

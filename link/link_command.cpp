@@ -14,9 +14,15 @@ bool OutputShowsLinkMade(const std::string& output) {
   return output.find("<<===>>") != std::string::npos;
 }
 
+LinkAttempt AttemptLink(const std::string& linkPath, const std::string& sourcePath, int kind) {
+  LinkAttempt attempt;
+  attempt.output = console::RunCapturedCommand(BuildLinkCommandLine(linkPath, sourcePath, kind));
+  attempt.made = OutputShowsLinkMade(attempt.output);
+  return attempt;
+}
+
 bool MakeLink(const std::string& linkPath, const std::string& sourcePath, int kind) {
-  return OutputShowsLinkMade(
-      console::RunCapturedCommand(BuildLinkCommandLine(linkPath, sourcePath, kind)));
+  return AttemptLink(linkPath, sourcePath, kind).made;
 }
 
 }  // namespace link

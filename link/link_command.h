@@ -15,6 +15,15 @@ std::string BuildLinkCommandLine(const std::string& linkPath, const std::string&
 // mklink prints "<<===>>" between the two paths when it has made a link.
 bool OutputShowsLinkMade(const std::string& output);
 
+// What one link command came to: whether its output shows the link made, and that output.
+struct LinkAttempt {
+  bool made = false;
+  std::string output;
+};
+
+// Runs the link command.
+LinkAttempt AttemptLink(const std::string& linkPath, const std::string& sourcePath, int kind);
+
 // Runs the link command; true when its output shows that the link was made.
 bool MakeLink(const std::string& linkPath, const std::string& sourcePath,
               int kind = kFileSymbolicLink);

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "link/link_command.h"
+#include "console/command_run.h"
 #include "link/path_tests.h"
 
 namespace link {
@@ -33,14 +33,40 @@ std::vector<std::string> SplitAtLineBreaks(const std::string& text) {
   return names;
 }
 
-void RunLinkPlan(const std::string& destination, const std::string& steam,
-                 const LinkMaker& makeLink, const std::function<void()>& itemDone) {
+namespace {
+
+// The first line of the text that holds more than blanks, without its line break.
+std::string FirstNonEmptyLine(const std::string& text) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    if (line.find_first_not_of(" \t") != std::string::npos) return line;
+    start = end + 1;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam,
+                        const LinkMaker& makeLink, const std::function<void()>& itemDone) {
+  PlanOutcome outcome;
+  bool refusalSeen = false;
   auto linkBoth = [&](const std::string& name, int kind) {
-    makeLink(destination + name, steam + name, kind);
+    const LinkAttempt attempt = makeLink(destination + name, steam + name, kind);
+    // Its folder is held as a plain folder, so the name is looked up where the link was asked.
+    if (attempt.made || EntryExists(destination + name)) return;
+    outcome.missing.push_back(name);
+    if (refusalSeen) return;
+    refusalSeen = true;
+    outcome.firstRefusal = console::ConsoleTextToAnsi(FirstNonEmptyLine(attempt.output));
   };
+  auto skip = [&outcome](const std::string& name) { outcome.missing.push_back(name); };
   // Every folder the links go into is held from its check to the end of the plan. One that is
   // not a plain folder (a junction or link someone put there, or nothing at all) gets nothing
-  // written into it: its items fail as a link that cannot be made.
+  // written into it: its items are skipped and not in place.
   std::vector<console::ScopedHandle> held;
   auto holdPlain = [&held](const std::string& folder) {
     console::ScopedHandle hold = HoldPlainFolder(folder);
@@ -54,36 +80,50 @@ void RunLinkPlan(const std::string& destination, const std::string& steam,
   const std::string updateFolder = destination + "update\\";
   const std::string updateArchive = "update\\update.rpf";
   bool intoUpdate = false;
+  bool updateExisted = false;
   if (intoGame) {
-    const bool updateExisted = FolderExists(updateFolder);
+    updateExisted = FolderExists(updateFolder);
     if (!updateExisted) CreateFolder(updateFolder);
     intoUpdate = holdPlain(updateFolder);
-    if (intoUpdate && !(updateExisted && FileExists(destination + updateArchive))) {
-      linkBoth(updateArchive, kFileSymbolicLink);
-    }
+  }
+  if (!intoUpdate) {
+    skip(updateArchive);
+  } else if (!(updateExisted && FileExists(destination + updateArchive))) {
+    linkBoth(updateArchive, kFileSymbolicLink);
   }
   itemDone();
 
   // The named files at the top of the game folder, whether or not the Steam copy has them.
   for (const std::string& name : SplitAtLineBreaks(kTopLevelFiles)) {
-    if (intoGame) linkBoth(name, kFileSymbolicLink);
+    if (intoGame) {
+      linkBoth(name, kFileSymbolicLink);
+    } else {
+      skip(name);
+    }
     itemDone();
   }
 
   // The audio folder, as a junction inside a real x64 folder.
-  if (intoGame) {
-    if (!FolderExists(destination + "x64\\")) CreateFolder(destination + "x64");
-    if (holdPlain(destination + "x64\\")) linkBoth("x64\\audio\\", kDirectoryJunction);
+  const std::string audio = "x64\\audio\\";
+  if (intoGame && !FolderExists(destination + "x64\\")) CreateFolder(destination + "x64");
+  if (intoGame && holdPlain(destination + "x64\\")) {
+    linkBoth(audio, kDirectoryJunction);
+  } else {
+    skip(audio);
   }
   itemDone();
 
   // The downloadable content, as a junction inside a real update\x64 folder.
-  if (intoUpdate) {
-    const std::string dlcParent = destination + "update\\x64\\";
-    if (!FolderExists(dlcParent)) CreateFolder(dlcParent);
-    if (holdPlain(dlcParent)) linkBoth("update\\x64\\dlcpacks\\", kDirectoryJunction);
+  const std::string dlcParent = destination + "update\\x64\\";
+  const std::string dlc = "update\\x64\\dlcpacks\\";
+  if (intoUpdate && !FolderExists(dlcParent)) CreateFolder(dlcParent);
+  if (intoUpdate && holdPlain(dlcParent)) {
+    linkBoth(dlc, kDirectoryJunction);
+  } else {
+    skip(dlc);
   }
   itemDone();
+  return outcome;
 }
 
 }  // namespace link

@@ -56,6 +56,10 @@ bool FileExists(const std::string& path) {
   return test && test(path.c_str()) == 1;
 }
 
+bool EntryExists(const std::string& path) {
+  return GetFileAttributesA(EntryOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 console::ScopedHandle HoldPlainFolder(const std::string& path) {
   const std::string entry = EntryOf(path);
   // Listing access, so that the sharing this handle denies binds every later open.

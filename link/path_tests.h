@@ -13,6 +13,10 @@ bool FolderExists(const std::string& path);
 // True when the path names an existing file or folder.
 bool FileExists(const std::string& path);
 
+// True when the path's last entry exists, a link there included, whether or not it leads to
+// anything.
+bool EntryExists(const std::string& path);
+
 // Opens the folder entry itself, never a folder that a link there leads to, and holds it open
 // sharing reading and writing but not deletion, so that nobody can rename or delete it, or put a
 // link in its place, while the handle lives. The handle is valid only when the entry is a plain

@@ -15,6 +15,10 @@
 // gets mklink's report on standard output and exit code 0. Every other command line goes to
 // Wine's interpreter unchanged, and its exit code is this program's.
 //
+// cmd-refuse.txt there, when present, names links to refuse, one a line: each link whose path
+// ends with a line ("*" for every link) gets mklink's error for a missing privilege on standard
+// error, exit code 1, and nothing made.
+//
 // cmd-delay-ms.txt there, when present, holds a number of milliseconds to wait after the link
 // is made and before answering, to make a conversion slow enough to watch.
 #include <windows.h>
@@ -114,14 +118,34 @@ bool NextQuoted(const char*& p, std::string& path) {
   return true;
 }
 
-// Makes the link; returns mklink's exit code.
-int Mklink(const char* p) {
+// True when a line of `refusals` is "*" or ends `link`.
+bool Refused(const std::string& link, const std::string& refusals) {
+  size_t start = 0;
+  while (start < refusals.size()) {
+    size_t end = refusals.find('\n', start);
+    if (end == std::string::npos) end = refusals.size();
+    std::string line = refusals.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const bool endsLink = line.size() <= link.size() &&
+                          link.compare(link.size() - line.size(), line.size(), line) == 0;
+    if (line == "*" || (!line.empty() && endsLink)) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// Makes the link, unless `refusals` names it; returns mklink's exit code.
+int Mklink(const char* p, const std::string& refusals) {
   const bool junction = strncmp(p, "/J ", 3) == 0;
   if (junction) p += 3;
   std::string link;
   std::string target;
   if (!NextQuoted(p, link) || !NextQuoted(p, target)) {
     Write(STD_ERROR_HANDLE, "The syntax of the command is incorrect.\r\n");
+    return 1;
+  }
+  if (Refused(link, refusals)) {
+    Write(STD_ERROR_HANDLE, "You do not have sufficient privilege to perform this operation.\r\n");
     return 1;
   }
   bool made;
@@ -165,7 +189,7 @@ int main() {
   const std::string folder = FilesFolder();
   AppendToFile(folder + "cmd-log.txt", arguments + "\n");
 
-  const int code = Mklink(p + 7);
+  const int code = Mklink(p + 7, ReadFileText(folder + "cmd-refuse.txt"));
   const int delayMs = std::atoi(ReadFileText(folder + "cmd-delay-ms.txt").c_str());
   if (delayMs > 0) Sleep(static_cast<DWORD>(delayMs));
   return code;

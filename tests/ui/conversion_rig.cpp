@@ -126,6 +126,10 @@ void Rig::SetStandInDelay(int milliseconds) const {
   WriteFileBytes(Folder() + "cmd-delay-ms.txt", std::to_string(milliseconds));
 }
 
+void Rig::SetStandInRefusals(const std::string& lines) const {
+  WriteFileBytes(Folder() + "cmd-refuse.txt", lines);
+}
+
 std::vector<std::string> Rig::LoggedCommands() const {
   std::vector<std::string> lines;
   const std::string log = ReadFileBytes(Folder() + "cmd-log.txt");

@@ -63,6 +63,8 @@ class Rig {
   // How long the stand-in waits after each link before it answers; 0 for no wait. The stand-in's
   // files are the latest rig's.
   void SetStandInDelay(int milliseconds) const;
+  // The links the stand-in refuses, one a line: a link path's end, or "*" for every link.
+  void SetStandInRefusals(const std::string& lines) const;
   // The stand-in's log, one command line each, and a fresh start for it.
   std::vector<std::string> LoggedCommands() const;
   void ClearLog() const;

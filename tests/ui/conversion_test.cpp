@@ -96,7 +96,8 @@ class ConversionTest : public ::testing::Test {
           if (!answered) ++watched.lateProbes;
           notePosition();
           for (const auto& box : MessageBoxes(ludvane.Id())) {
-            if (box.text == texts::kFinishedText && IsWindowVisible(box.window)) {
+            // The final message, or the report in its place.
+            if (box.text != texts::kConfirmText && IsWindowVisible(box.window)) {
               watched.finalMessage = box;
               return true;
             }
@@ -122,6 +123,31 @@ class ConversionTest : public ::testing::Test {
     EXPECT_EQ(watched.finalMessage.buttons, std::vector<int>{IDOK});
     EXPECT_TRUE(watched.exited);
     EXPECT_EQ(watched.exitCode, 0u);
+  }
+
+  // The report in place of the final message: `missing` items not in place, the first of them
+  // `firstName`, the stand-in's refusal as the interpreter's words when it refused one, and then
+  // exit code 1.
+  static void ExpectReport(const Watched& watched, int missing, const std::string& firstName,
+                           bool refused) {
+    ASSERT_TRUE(watched.started);
+    const std::string& text = watched.finalMessage.text;
+    const std::string head =
+        std::string(texts::kNotAllLinkedHead) + std::to_string(missing) + texts::kNotAllLinkedCount;
+    EXPECT_EQ(text.compare(0, head.size(), head), 0) << text;
+    EXPECT_NE(text.find(std::string(texts::kNotLinkedNames) + firstName), std::string::npos)
+        << text;
+    const std::string words = std::string(texts::kInterpreterWords) +
+                              "You do not have sufficient privilege to perform this operation.\n";
+    EXPECT_EQ(text.find(words) != std::string::npos, refused) << text;
+    const std::string advice =
+        std::string(texts::kNotAllLinkedAdvice) + "\n" + texts::kVerifyingNowDownloads;
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), advice.size())), advice);
+    EXPECT_EQ(text.find(texts::kFinishedText), std::string::npos);
+    EXPECT_EQ(watched.finalMessage.caption, texts::kMessageBoxCaption);
+    EXPECT_EQ(watched.finalMessage.buttons, std::vector<int>{IDOK});
+    EXPECT_TRUE(watched.exited);
+    EXPECT_EQ(watched.exitCode, 1u);
   }
 };
 
@@ -168,6 +194,23 @@ TEST_F(ConversionTest, SecondRunSkipsTheArchiveAndRetriesEveryOtherLink) {
   EXPECT_EQ(conversion_rig::TreeSnapshot(rig.Destination()), madeByFirstRun);
 }
 
+// Links the interpreter refuses (no privilege, a FAT drive) are never reported as made.
+TEST_F(ConversionTest, RefusedLinksEndInAReportThatCountsAndNamesThem) {
+  Rig rig("ludvane-refused", kEpicName);
+  ASSERT_TRUE(rig.Ready());
+  const std::vector<std::string> plan =
+      conversion_rig::PlanCommands(rig.Destination(), rig.Steam());
+  rig.SetStandInRefusals("*");
+  ExpectReport(Convert(rig), 36, "update\\update.rpf", true);
+  EXPECT_EQ(rig.LoggedCommands(), plan);
+
+  // Again with one link refused: every other one is made, and the one is named.
+  rig.ClearLog();
+  rig.SetStandInRefusals("\\x64c.rpf\r\n");
+  ExpectReport(Convert(rig), 1, "x64c.rpf", true);
+  EXPECT_EQ(rig.LoggedCommands(), plan);
+}
+
 TEST_F(ConversionTest, ExistingAudioParentIsKeptAndItsJunctionStillMade) {
   Rig rig("ludvane-conversion", kEpicName);
   ASSERT_TRUE(rig.Ready());
@@ -182,7 +225,7 @@ TEST_F(ConversionTest, ExistingAudioParentIsKeptAndItsJunctionStillMade) {
 }
 
 // An x64 folder that is a link someone planted gets nothing written through it: its junction is
-// skipped, and the rest of the plan runs.
+// skipped, the rest of the plan runs, and the report names the junction.
 TEST_F(ConversionTest, LinkedAudioParentGetsNothingAndTheRestOfThePlanRuns) {
   Rig rig("ludvane-linked", kEpicName);
   ASSERT_TRUE(rig.Ready());
@@ -192,7 +235,7 @@ TEST_F(ConversionTest, LinkedAudioParentGetsNothingAndTheRestOfThePlanRuns) {
   PlantedFolderLink planted(rig.Destination() + "x64", elsewhere);
   ASSERT_TRUE(planted.Planted());
 
-  ExpectFinishedNormally(Convert(rig));
+  ExpectReport(Convert(rig), 1, "x64\\audio\\", false);
   std::vector<std::string> expected = conversion_rig::PlanCommands(rig.Destination(), rig.Steam());
   const auto audio =
       conversion_rig::LoggedCommandFor({"x64\\audio\\", true}, rig.Destination(), rig.Steam());

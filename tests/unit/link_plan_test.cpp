@@ -1,6 +1,7 @@
 // The link plan against scratch folders, with a link maker that only records what it is asked.
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -61,12 +62,17 @@ class LinkPlanTest : public ::testing::Test {
   }
   void TearDown() override { RemoveTree(scratch_); }
 
-  void Run() {
-    link::RunLinkPlan(
+  // Every link is made, except those whose relative name `refused_` holds: those get an
+  // answer with blank lines before the interpreter's words.
+  link::PlanOutcome Run() {
+    return link::RunLinkPlan(
         destination_, steam_,
         [this](const std::string& linkPath, const std::string& sourcePath, int kind) {
           requests_.push_back({linkPath, sourcePath, kind, itemsDone_});
-          return true;
+          const std::string name = linkPath.substr(destination_.size());
+          if (refused_.count(name))
+            return link::LinkAttempt{false, "\r\n \r\nno " + name + "\r\nx"};
+          return link::LinkAttempt{true, ""};
         },
         [this] { ++itemsDone_; });
   }
@@ -101,6 +107,7 @@ class LinkPlanTest : public ::testing::Test {
   std::string scratch_;
   std::string destination_;
   std::string steam_;
+  std::set<std::string> refused_;
   std::vector<LinkRequest> requests_;
   int itemsDone_ = 0;
 };
@@ -121,11 +128,24 @@ TEST_F(LinkPlanTest, UpdateArchiveAlreadyPresentIsLeftAloneButStillCounted) {
   ASSERT_NE(archive, INVALID_HANDLE_VALUE);
   CloseHandle(archive);
 
-  Run();
+  EXPECT_TRUE(Run().missing.empty()) << "the archive kept is in place";
   std::vector<LinkRequest> expected = FullPlan();
   expected.erase(expected.begin());
   EXPECT_EQ(requests_, expected);
   EXPECT_EQ(itemsDone_, 36);
+}
+
+TEST_F(LinkPlanTest, RefusedLinksAreNotInPlaceUnlessTheirNameIsThere) {
+  // A name kept from an earlier run is in place whatever mklink answers for it.
+  HANDLE kept = CreateFileA((destination_ + "x64b.rpf").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(kept, INVALID_HANDLE_VALUE);
+  CloseHandle(kept);
+  refused_ = {"common.rpf", "x64b.rpf", "x64\\audio\\"};
+  const link::PlanOutcome outcome = Run();
+  EXPECT_EQ(requests_, FullPlan());
+  EXPECT_EQ(outcome.missing, (std::vector<std::string>{"common.rpf", "x64\\audio\\"}));
+  EXPECT_EQ(outcome.firstRefusal, "no common.rpf");
 }
 
 TEST_F(LinkPlanTest, ExistingFoldersAreKeptAndTheLinksInThemStillAttempted) {
@@ -141,7 +161,9 @@ TEST_F(LinkPlanTest, ExistingFoldersAreKeptAndTheLinksInThemStillAttempted) {
 TEST_F(LinkPlanTest, MissingDestinationGetsNothingMadeAndStillCountsEveryItem) {
   // Nothing was there to hold: a folder made there later could be a link.
   RemoveTree(destination_);
-  Run();
+  const link::PlanOutcome outcome = Run();
+  EXPECT_EQ(outcome.missing.size(), 36u);
+  EXPECT_EQ(outcome.firstRefusal, "");
   EXPECT_TRUE(requests_.empty());
   EXPECT_EQ(itemsDone_, 36);
   EXPECT_FALSE(link::FileExists(destination_));
