@@ -79,7 +79,7 @@ const char* RefusalOf(const std::string& steam, const std::string& epicLocation)
   if (!link::HoldsAnyPlanName(steam)) return texts::kSteamFolderWithoutGameText;
   const std::string fullEpic = link::FullPath(epicLocation);
   if (LastFolderIsGameFolder(fullEpic)) return texts::kEpicLocationIsGameFolderText;
-  // The links would be written into the Steam copy, or the Steam copy into its own links.
+  // Links made in the Steam copy, or around it, would change it or point into themselves.
   if (PathsOverlap(link::FullPath(epicLocation + "GTAV\\"), link::FullPath(steam))) {
     return texts::kDestinationOverlapsSteamText;
   }
