@@ -11,6 +11,7 @@
 #include "app/rules.h"
 #include "app/texts.h"
 #include "app/window_loader.h"
+#include "link/link_plan.h"
 #include "link/path_tests.h"
 
 namespace app {
@@ -64,11 +65,39 @@ bool GameFolderUsable(const std::string& epicLocation) {
   return !link::FileExists(gameFolder) || link::HoldPlainFolder(gameFolder).Valid();
 }
 
+// A share cannot hold junctions, and Windows does not follow links from a share to a local
+// drive; FAT32 and exFAT hold no links at all. What the system cannot tell passes.
+bool DestinationHoldsLinks(const std::string& epicLocation) {
+  if (epicLocation.compare(0, 2, "\\\\") == 0) return false;
+  const link::VolumeFacts volume = link::VolumeOf(epicLocation);
+  return !volume.remote && FileSystemHoldsLinks(volume.fileSystem);
+}
+
+// What the run could not do as the user means it, each with its own message; null when the run
+// can go ahead. Each of these would otherwise run all the commands and report success.
+const char* RefusalOf(const std::string& steam, const std::string& epicLocation) {
+  if (!link::HoldsAnyPlanName(steam)) return texts::kSteamFolderWithoutGameText;
+  const std::string fullEpic = link::FullPath(epicLocation);
+  if (LastFolderIsGameFolder(fullEpic)) return texts::kEpicLocationIsGameFolderText;
+  // Links made in the Steam copy, or around it, would change it or point into themselves.
+  if (PathsOverlap(link::FullPath(epicLocation + "GTAV\\"), link::FullPath(steam))) {
+    return texts::kDestinationOverlapsSteamText;
+  }
+  if (!DestinationHoldsLinks(fullEpic)) return texts::kDestinationCannotHoldLinksText;
+  if (InterpreterMayExpand(steam, epicLocation)) return texts::kPercentInPathsText;
+  return nullptr;
+}
+
 void OnStartClicked() {
+  const std::string steam = ReadCaption(g_steamLocation);
   const std::string epicLocation = ReadCaption(g_epicLocation);
-  if (!NamesExistingFolder(ReadCaption(g_steamLocation)) || !NamesExistingFolder(epicLocation) ||
+  if (!NamesExistingFolder(steam) || !NamesExistingFolder(epicLocation) ||
       !GameFolderUsable(epicLocation)) {
     ShowMessage(texts::kNoFolderChosenText);
+    return;
+  }
+  if (const char* refusal = RefusalOf(steam, epicLocation)) {
+    ShowMessage(refusal);
     return;
   }
   if (!AskYesNo(texts::kConfirmText)) return;

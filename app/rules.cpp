@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace app {
 
@@ -20,6 +21,27 @@ size_t FindBackslash(const std::string& text, size_t from) {
     if (text[i] == '\\') return i;
   }
   return std::string::npos;
+}
+
+// The path's folder names in upper case, without the empty ones that a doubled or trailing
+// backslash leaves. Taken through UTF-16 from the ANSI code page, so a double-byte character is
+// one character: one whose second byte is 0x5C is no separator, and one whose second byte is a
+// Latin letter is not changed by case.
+std::vector<std::wstring> UpperFolderNames(const std::string& path) {
+  std::vector<std::wstring> names;
+  const int size = static_cast<int>(path.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
+  if (length <= 0) return names;
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.data(), size, &wide[0], length);
+  CharUpperBuffW(&wide[0], static_cast<DWORD>(length));
+  for (size_t start = 0; start < wide.size();) {
+    size_t end = wide.find(L'\\', start);
+    if (end == std::wstring::npos) end = wide.size();
+    if (end > start) names.push_back(wide.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
 }
 
 }  // namespace
@@ -66,5 +88,38 @@ int32_t ClampPositionIntoRange(int32_t position, int32_t minimum, int32_t maximu
 }
 
 int32_t NormalizedTimerPeriod(int32_t period) { return period < 0 ? 0 : period; }
+
+bool FileSystemHoldsLinks(const std::string& fileSystemName) {
+  std::string name = fileSystemName;
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return name != "FAT" && name != "FAT32" && name != "EXFAT";
+}
+
+bool PathsOverlap(const std::string& one, const std::string& other) {
+  const std::vector<std::wstring> oneNames = UpperFolderNames(one);
+  const std::vector<std::wstring> otherNames = UpperFolderNames(other);
+  if (oneNames.empty() || otherNames.empty()) return false;
+  const size_t shared = std::min(oneNames.size(), otherNames.size());
+  return std::equal(oneNames.begin(), oneNames.begin() + shared, otherNames.begin());
+}
+
+bool LastFolderIsGameFolder(const std::string& path) {
+  const std::vector<std::wstring> names = UpperFolderNames(path);
+  return !names.empty() && names.back() == L"GTAV";
+}
+
+// Both locations stand in one command line, "mklink "D+x" "S+x"", and the plan's names hold no
+// "%". The interpreter expands only what stands between two "%", so with fewer than two in all
+// nothing can expand, whatever names it defines: its dynamic ones, and any it may add at start
+// that no list of names could be sure to hold. A lone "%", as in "100%", stays as it is.
+bool InterpreterMayExpand(const std::string& steam, const std::string& epic) {
+  int percents = 0;
+  for (const std::string* text : {&steam, &epic}) {
+    for (size_t i = 0; i < text->size(); i = NextCharacter(*text, i)) percents += (*text)[i] == '%';
+  }
+  return percents >= 2;
+}
 
 }  // namespace app

@@ -31,4 +31,20 @@ int32_t ClampPositionIntoRange(int32_t position, int32_t minimum, int32_t maximu
 // A timer's period: negative counts as 0 (stopped).
 int32_t NormalizedTimerPeriod(int32_t period);
 
+// True unless the file system's name is FAT, FAT32 or exFAT (any case), which hold neither
+// symbolic links nor junctions. An unknown name, or none, passes: the name is all that tells,
+// since Wine reports no reparse-point support for any drive.
+bool FileSystemHoldsLinks(const std::string& fileSystemName);
+
+// True when two full paths name the same folder or one lies inside the other: compared by whole
+// folder names, without regard to case, a trailing backslash or none.
+bool PathsOverlap(const std::string& one, const std::string& other);
+
+// True when the path's last folder is named GTAV, in any case.
+bool LastFolderIsGameFolder(const std::string& path);
+
+// True when the two locations together hold two or more "%": only then can the interpreter
+// expand a %NAME% in a command line that holds both.
+bool InterpreterMayExpand(const std::string& steam, const std::string& epic);
+
 }  // namespace app

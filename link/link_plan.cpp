@@ -126,4 +126,13 @@ PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam
   return outcome;
 }
 
+bool HoldsAnyPlanName(const std::string& steam) {
+  std::vector<std::string> names = SplitAtLineBreaks(kTopLevelFiles);
+  names.insert(names.end(), {"update\\update.rpf", "x64\\audio\\", "update\\x64\\dlcpacks\\"});
+  for (const std::string& name : names) {
+    if (FileExists(steam + name)) return true;
+  }
+  return false;
+}
+
 }  // namespace link

@@ -39,4 +39,9 @@ struct PlanOutcome {
 PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam,
                         const LinkMaker& makeLink, const std::function<void()>& itemDone);
 
+// True when the Steam game folder (ending in a backslash) holds at least one of the plan's 36
+// names, as a file or a folder. One that holds none is not the game's folder: every link would
+// dangle. Some are enough: the Epic client supplies the rest.
+bool HoldsAnyPlanName(const std::string& steam);
+
 }  // namespace link

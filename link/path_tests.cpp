@@ -80,4 +80,27 @@ console::ScopedHandle HoldPlainFolder(const std::string& path) {
 
 void CreateFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
+std::string FullPath(const std::string& path) {
+  const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::string full(size, '\0');
+  const DWORD length = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return full;
+}
+
+VolumeFacts VolumeOf(const std::string& path) {
+  VolumeFacts facts;
+  char root[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameA(path.c_str(), root, sizeof root)) return facts;
+  facts.remote = GetDriveTypeA(root) == DRIVE_REMOTE;
+  char fileSystem[MAX_PATH + 1] = {};
+  if (GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                            sizeof fileSystem)) {
+    facts.fileSystem = fileSystem;
+  }
+  return facts;
+}
+
 }  // namespace link

@@ -1,4 +1,5 @@
-// Folder and file tests of the shell's path library, and folder creation.
+// Folder and file tests of the shell's path library, folder creation, and what the system makes
+// of a path: its full form and its volume.
 #pragma once
 
 #include <string>
@@ -25,5 +26,15 @@ console::ScopedHandle HoldPlainFolder(const std::string& path);
 
 // Creates the last folder of the path; an existing folder or a missing parent passes silently.
 void CreateFolder(const std::string& path);
+
+// The full path the system makes of `path` (GetFullPathNameA); the path itself when it cannot.
+std::string FullPath(const std::string& path);
+
+// What the system tells of the volume that holds a path; each fact it cannot tell stays as here.
+struct VolumeFacts {
+  bool remote = false;     // its root is a network drive
+  std::string fileSystem;  // the file system's name, such as "NTFS"
+};
+VolumeFacts VolumeOf(const std::string& path);
 
 }  // namespace link

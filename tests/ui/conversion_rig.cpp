@@ -103,9 +103,11 @@ Rig::Rig(const std::string& name, const std::string& epicName)
     : scratch_(name, TempFolder()),
       appFolder_(scratch_.Path() + "app\\"),
       steam_(scratch_.Path() + "steam\\"),
-      epic_(scratch_.Path() + epicName) {
+      epic_(epicName.empty() ? scratch_.Path().substr(0, scratch_.Path().size() - 1)
+                             : scratch_.Path() + epicName) {
   ready_ = CreateDirectoryA(appFolder_.c_str(), nullptr) &&
-           CreateDirectoryA(steam_.c_str(), nullptr) && CreateDirectoryA(epic_.c_str(), nullptr) &&
+           CreateDirectoryA(steam_.c_str(), nullptr) &&
+           (epicName.empty() || CreateDirectoryA(epic_.c_str(), nullptr)) &&
            CopyFileA(ui_driver::FindLudvaneExe().c_str(), LudvaneExe().c_str(), FALSE) &&
            ui_driver::KeepStandInFilesIn(Folder());
   // The sample Steam folder: each file names itself; each linked folder holds one file.

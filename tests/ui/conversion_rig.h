@@ -43,7 +43,8 @@ std::string ReadFileBytes(const std::string& path);
 class Rig {
  public:
   // Fills a fresh scratch folder `name` in the temporary folder. `epicName` is the last part of
-  // the Epic location, in the ANSI code page.
+  // the Epic location, in the ANSI code page; empty for the scratch folder itself, which holds
+  // the Steam folder.
   explicit Rig(const std::string& name, const std::string& epicName = "Epic");
 
   // False when something could not be put in place (the program, the stand-in, the sample).

@@ -254,6 +254,19 @@ TEST_F(ConversionTest, SteamFolderMissingFilesStillGetsOneCommandPerListedName) 
   EXPECT_EQ(rig.LoggedCommands(), conversion_rig::PlanCommands(rig.Destination(), rig.Steam()));
 }
 
+// What the start button must not refuse: a lone "%", which expands nothing, stands in the
+// command lines byte for byte; and an Epic location that holds the Steam folder in another
+// subfolder, as a drive root holds a Steam library, gets its GTAV beside it.
+TEST_F(ConversionTest, LonePercentAndEpicLocationHoldingSteamElsewhereConvertAsBefore) {
+  for (const char* epicName : {"100%", ""}) {
+    SCOPED_TRACE(epicName);
+    Rig rig("ludvane-allowed", epicName);
+    ASSERT_TRUE(rig.Ready());
+    ExpectFinishedNormally(Convert(rig));
+    EXPECT_EQ(rig.LoggedCommands(), conversion_rig::PlanCommands(rig.Destination(), rig.Steam()));
+  }
+}
+
 // Run as administrator, often from Downloads: an interpreter planted beside the program or in
 // its current folder must never run; the system's own gets every command line.
 TEST_F(ConversionTest, PlantedInterpreterBesideTheProgramOrInItsCurrentFolderNeverRuns) {

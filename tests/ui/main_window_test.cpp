@@ -164,6 +164,8 @@ class MainWindowTest : public ::testing::Test {
         epicFolder_(scratch_.Path() + "Epic\\") {
     CreateDirectoryA(steamFolder_.c_str(), nullptr);
     CreateDirectoryA(epicFolder_.c_str(), nullptr);
+    // One of the game's files is enough for the start button to take it for the game's folder.
+    conversion_rig::WriteFileBytes(steamFolder_ + "common.rpf", "");
   }
 
   void SetUp() override {
@@ -560,6 +562,45 @@ TEST_F(MainWindowTest, StartWithFoldersItCannotUseSaysNoFolderChosen) {
         << "the conversion started";
   }
   EXPECT_TRUE(conversion_rig::TreeSnapshot(elsewhere).empty());
+}
+
+// What would run every command and then report success is refused, each with its own message,
+// before the confirmation; nothing runs or is made.
+TEST_F(MainWindowTest, StartRefusesWhatCannotWorkAndSaysWhatToPick) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const auto expectRefused = [&](const std::string& steam, const std::string& epic,
+                                 const char* text) {
+    SCOPED_TRACE("Steam " + Bytes(steam) + ", Epic " + Bytes(epic));
+    ASSERT_NO_FATAL_FAILURE(Pick(kSteamBrowseButton, steam));
+    ASSERT_TRUE(FieldBecomes(kSteamField, steam));
+    ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epic));
+    ASSERT_TRUE(FieldBecomes(kEpicField, epic));
+    const MessageBoxFacts box = PressStartExpecting(text, {IDOK});
+    AnswerMessageBox(box.window, IDOK);
+    EXPECT_TRUE(FocusBackOn(Control(kStartButton)));
+    EXPECT_EQ(nullptr, FindTopLevelWindow(ludvane_->Id(), kProgressWindowClass));
+    EXPECT_TRUE(IsWindowVisible(main_));
+    EXPECT_FALSE(FolderExists(epic + "GTAV"));
+  };
+  const std::string noGame = scratch_.Path() + "NoGame\\";
+  const std::string gameFolder = scratch_.Path() + "gtav\\";
+  const std::string insideSteam = steamFolder_ + "update\\";
+  const std::string percents = scratch_.Path() + "a%WINDIR%b\\";
+  for (const std::string& folder : {noGame, gameFolder, insideSteam, percents}) {
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+  }
+  expectRefused(noGame, epicFolder_, texts::kSteamFolderWithoutGameText);
+  expectRefused(steamFolder_, gameFolder, texts::kEpicLocationIsGameFolderText);
+  expectRefused(steamFolder_, steamFolder_, texts::kDestinationOverlapsSteamText);
+  expectRefused(steamFolder_, insideSteam, texts::kDestinationOverlapsSteamText);
+  expectRefused(steamFolder_, percents, texts::kPercentInPathsText);
+
+  const std::string shared = scratch_.Path() + "Share\\";
+  ASSERT_TRUE(CreateDirectoryA(shared.c_str(), nullptr));
+  NetworkDrive network(shared);
+  ASSERT_FALSE(network.Root().empty()) << "no drive could be marked as a network drive";
+  expectRefused(steamFolder_, network.Root(), texts::kDestinationCannotHoldLinksText);
+  EXPECT_TRUE(conversion_rig::TreeSnapshot(shared).empty());
 }
 
 TEST_F(MainWindowTest, AnsweringNoLeavesEverythingAsItWas) {

@@ -1,6 +1,7 @@
 #include "tests/ui/ui_driver.h"
 
 #include <shlobj.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -517,23 +518,29 @@ namespace {
 
 std::wstring Wide(const std::string& text, UINT codePage) {
   std::wstring wide(text.size() + 1, L'\0');
-  const int length = MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0],
-                                         static_cast<int>(wide.size()));
+  const int length =
+      MultiByteToWideChar(codePage, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
   wide.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
   return wide;
 }
 
-// The path as the Unix file system names it, in quotes; empty outside Wine.
-std::wstring QuotedUnixPathOf(const std::string& path) {
+// The path as the Unix file system names it, in its bytes; empty outside Wine.
+std::string UnixPathOf(const std::string& path) {
   using UnixFileName = char*(CDECL*)(const WCHAR*);
   const auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!unixFileName) return L"";
+  if (!unixFileName) return "";
   char* name = unixFileName(Wide(path, CP_ACP).c_str());
-  if (!name) return L"";
-  const std::wstring quoted = L"\"" + Wide(name, CP_UTF8) + L"\"";
+  if (!name) return "";
+  const std::string unixPath = name;
   HeapFree(GetProcessHeap(), 0, name);
-  return quoted;
+  return unixPath;
+}
+
+// The path as the Unix file system names it, in quotes; empty outside Wine.
+std::wstring QuotedUnixPathOf(const std::string& path) {
+  const std::string unixPath = UnixPathOf(path);
+  return unixPath.empty() ? L"" : L"\"" + Wide(unixPath, CP_UTF8) + L"\"";
 }
 
 // Starts a Unix program with its arguments: Wine runs it beside itself and hands back no handle
@@ -550,6 +557,42 @@ bool StartUnixProgram(const std::wstring& program, const std::wstring& arguments
   if (info.hThread) CloseHandle(info.hThread);
   if (info.hProcess) CloseHandle(info.hProcess);
   return true;
+}
+
+// Wine's own request to its mount manager (in Wine 8's layout), as winecfg makes it: a drive
+// letter for a Unix folder, as a network drive; with no folder, the letter is taken away.
+constexpr DWORD kDefineUnixDrive =
+    CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+struct MountManagerUnixDrive {
+  ULONG size;
+  ULONG type;
+  ULONG fileSystemType;
+  DWORD serial;
+  ULONGLONG unixDevice;
+  WCHAR letter;
+  USHORT mountPointOffset;  // where the Unix folder's name starts, from the request's start
+  USHORT deviceOffset;
+  USHORT labelOffset;
+};
+
+bool DefineUnixDrive(char letter, const std::string& unixFolder) {
+  MountManagerUnixDrive drive = {};
+  drive.letter = static_cast<WCHAR>(letter);
+  drive.type = unixFolder.empty() ? DRIVE_NO_ROOT_DIR : DRIVE_REMOTE;
+  drive.mountPointOffset = unixFolder.empty() ? 0 : sizeof drive;
+  drive.size = static_cast<ULONG>(sizeof drive + (unixFolder.empty() ? 0 : unixFolder.size() + 1));
+  std::string request(reinterpret_cast<const char*>(&drive), sizeof drive);
+  if (!unixFolder.empty()) request += unixFolder + '\0';
+  HANDLE manager =
+      CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (manager == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  const BOOL done =
+      DeviceIoControl(manager, kDefineUnixDrive, &request[0], static_cast<DWORD>(request.size()),
+                      nullptr, 0, &returned, nullptr);
+  CloseHandle(manager);
+  return done != FALSE;
 }
 
 bool IsFolderLink(const std::string& path) {
@@ -573,6 +616,27 @@ PlantedFolderLink::~PlantedFolderLink() {
   const std::wstring unixLink = QuotedUnixPathOf(link_);
   if (unixLink.empty() || !StartUnixProgram(L"/bin/rm", L"-f -- " + unixLink)) return;
   WaitUntil([&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
+NetworkDrive::NetworkDrive(const std::string& folder) {
+  const std::string unixFolder = UnixPathOf(folder);
+  if (unixFolder.empty()) return;
+  const DWORD used = GetLogicalDrives();
+  for (char letter = 'N'; letter <= 'Y'; ++letter) {
+    if (used & (1u << (letter - 'A'))) continue;
+    const std::string root = std::string(1, letter) + ":\\";
+    if (!DefineUnixDrive(letter, unixFolder)) return;
+    if (GetDriveTypeA(root.c_str()) == DRIVE_REMOTE) {
+      root_ = root;
+    } else {
+      DefineUnixDrive(letter, "");
+    }
+    return;
+  }
+}
+
+NetworkDrive::~NetworkDrive() {
+  if (!root_.empty()) DefineUnixDrive(root_[0], "");
 }
 
 bool KeepStandInFilesIn(const std::string& folder) {

@@ -253,6 +253,25 @@ class PlantedFolderLink {
   bool planted_ = false;
 };
 
+// A drive letter that Wine maps to `folder` and reports as a network drive (DRIVE_REMOTE) for
+// the object's life. Wine's mount manager makes the letter in the prefix's dosdevices and marks
+// it "network" under HKLM\Software\Wine\Drives, and takes both away again at the end. Asked by
+// its own request, as winecfg does: the manager reads that registry value only when it starts.
+class NetworkDrive {
+ public:
+  explicit NetworkDrive(const std::string& folder);
+  ~NetworkDrive();
+  NetworkDrive(const NetworkDrive&) = delete;
+  NetworkDrive& operator=(const NetworkDrive&) = delete;
+
+  // The drive's root, such as "N:\", once it shows as a network drive; empty when it could not
+  // be made (outside Wine, or no letter free).
+  const std::string& Root() const { return root_; }
+
+ private:
+  std::string root_;
+};
+
 // The stand-in interpreter (the test prefix's own cmd.exe) keeps its log and its delay in the
 // folder named by STANDIN_CMD_FOLDER; programs started after this call pass it on to it.
 bool KeepStandInFilesIn(const std::string& folder);

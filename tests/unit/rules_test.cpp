@@ -1,5 +1,5 @@
 // The small rules of the windows: the folder taken from the registry value, trailing
-// backslashes, the progress bar's values and the timer's period.
+// backslashes, the start button's refusals, the progress bar's values and the timer's period.
 #include "app/rules.h"
 
 #include <windows.h>
@@ -14,8 +14,12 @@ namespace {
 using app::ClampPositionIntoRange;
 using app::ClampProgressValue;
 using app::EndsInBackslash;
+using app::FileSystemHoldsLinks;
+using app::InterpreterMayExpand;
 using app::IsFullFolderPath;
+using app::LastFolderIsGameFolder;
 using app::NormalizedTimerPeriod;
+using app::PathsOverlap;
 using app::SteamFolderFromRegistryValue;
 using app::WithTrailingBackslash;
 
@@ -59,6 +63,48 @@ TEST(IsFullFolderPath, OnlyADriveRootOrAServerShareStartsAFullPath) {
   }
 }
 
+TEST(StartRefusals, FileSystemsWithoutLinksAreKnownByName) {
+  for (const char* holds : {"NTFS", "ReFS", "ntfs", "", "UDF", "Unknown"}) {
+    EXPECT_TRUE(FileSystemHoldsLinks(holds)) << holds;
+  }
+  for (const char* holdsNone : {"FAT", "FAT32", "exFAT", "EXFAT", "fat32"}) {
+    EXPECT_FALSE(FileSystemHoldsLinks(holdsNone)) << holdsNone;
+  }
+}
+
+TEST(StartRefusals, OverlapIsByWholeFolderNamesInAnyCase) {
+  const std::string steam = "D:\\SteamLibrary\\steamapps\\common\\Grand Theft Auto V\\";
+  EXPECT_TRUE(PathsOverlap(steam + "GTAV\\", steam)) << "the Epic location is the Steam folder";
+  EXPECT_TRUE(PathsOverlap(steam + "update\\GTAV\\", steam)) << "inside it";
+  EXPECT_TRUE(PathsOverlap("d:\\steamlibrary\\STEAMAPPS\\common\\GTAV\\",
+                           "D:\\SteamLibrary\\steamapps\\common\\gtav"))
+      << "the Steam folder is called GTAV and the Epic location is its parent";
+  EXPECT_TRUE(PathsOverlap("D:\\SteamLibrary\\", steam)) << "a destination holding it";
+  EXPECT_FALSE(PathsOverlap("D:\\GTAV\\", steam)) << "the drive root holds it elsewhere";
+  EXPECT_FALSE(PathsOverlap("D:\\Game\\GTAV\\", "D:\\GameX\\"));
+  EXPECT_FALSE(PathsOverlap("D:\\GameX\\GTAV\\", "D:\\Game\\"));
+  EXPECT_FALSE(PathsOverlap("E:\\Epic\\GTAV\\", steam));
+  EXPECT_TRUE(PathsOverlap("\\\\nas\\games\\GTAV\\", "\\\\NAS\\Games\\"));
+}
+
+TEST(StartRefusals, OnlyALastFolderNamedGTAVIsTheGameFolder) {
+  for (const char* game : {"D:\\Epic Games\\GTAV\\", "D:\\Epic Games\\gtav\\", "D:\\GTAV"}) {
+    EXPECT_TRUE(LastFolderIsGameFolder(game)) << game;
+  }
+  for (const char* other : {"D:\\Epic Games\\", "D:\\GTAV\\Epic\\", "D:\\GTAV5\\", "D:\\"}) {
+    EXPECT_FALSE(LastFolderIsGameFolder(other)) << other;
+  }
+}
+
+TEST(StartRefusals, TwoPercentSignsInBothLocationsTogetherAreRefused) {
+  EXPECT_FALSE(InterpreterMayExpand("D:\\Steam\\", "E:\\100%\\")) << "a lone % expands nothing";
+  EXPECT_FALSE(InterpreterMayExpand("D:\\100%\\", "E:\\Epic\\"));
+  EXPECT_TRUE(InterpreterMayExpand("D:\\Steam\\", "E:\\a%WINDIR%b\\"));
+  EXPECT_TRUE(InterpreterMayExpand("D:\\a%WINDIR%b\\", "E:\\Epic\\"));
+  EXPECT_TRUE(InterpreterMayExpand("D:\\x%\\", "E:\\%y\\")) << "one in each pairs up";
+  EXPECT_TRUE(InterpreterMayExpand("D:\\%%\\", "E:\\"));
+}
+
 // In code page 936 the byte 0x5C is also the second byte of double-byte characters; such a
 // character at the end is not a backslash.
 class DoubleByteTrailingBackslash : public ::testing::Test {
@@ -78,6 +124,15 @@ TEST_F(DoubleByteTrailingBackslash, SecondByte5CIsNotABackslash) {
 TEST_F(DoubleByteTrailingBackslash, ServerNameEndingInTrailByte5CHasNoShareYet) {
   EXPECT_FALSE(IsFullFolderPath("\\\\nas\x81\x5C"));
   EXPECT_TRUE(IsFullFolderPath("\\\\nas\x81\x5C\\games\\"));
+}
+
+TEST_F(DoubleByteTrailingBackslash, StartRefusalsWalkByCharacters) {
+  // 0x81 0x5C is one character, not a folder name 0x81 and a backslash.
+  EXPECT_FALSE(PathsOverlap("D:\\\x81\x5Cx\\GTAV\\", "D:\\\x81\x5C\\"));
+  EXPECT_TRUE(PathsOverlap("D:\\\x81\x5C\\GTAV\\", "D:\\\x81\x5C\\"));
+  EXPECT_FALSE(LastFolderIsGameFolder("D:\\Epic\\\x81\x5CGTAV\\"));
+  // 0x81 0x61 and 0x81 0x41 are two characters, whose second bytes are no letters to fold.
+  EXPECT_FALSE(PathsOverlap("D:\\\x81\x61\\GTAV\\", "D:\\\x81\x41\\"));
 }
 
 TEST_F(DoubleByteTrailingBackslash, CharactersAreFoundFromTheStart) {
