@@ -35,6 +35,11 @@ std::vector<std::string> SplitAtLineBreaks(const std::string& text) {
 
 namespace {
 
+// The plan's items below the top of the game folder.
+constexpr char kUpdateArchive[] = "update\\update.rpf";
+constexpr char kAudioFolder[] = "x64\\audio\\";
+constexpr char kDlcFolder[] = "update\\x64\\dlcpacks\\";
+
 // The first line of the text that holds more than blanks, without its line break.
 std::string FirstNonEmptyLine(const std::string& text) {
   size_t start = 0;
@@ -78,7 +83,6 @@ PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam
 
   // The update archive sits in a real update folder; one already there is kept.
   const std::string updateFolder = destination + "update\\";
-  const std::string updateArchive = "update\\update.rpf";
   bool intoUpdate = false;
   bool updateExisted = false;
   if (intoGame) {
@@ -87,9 +91,9 @@ PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam
     intoUpdate = holdPlain(updateFolder);
   }
   if (!intoUpdate) {
-    skip(updateArchive);
-  } else if (!(updateExisted && FileExists(destination + updateArchive))) {
-    linkBoth(updateArchive, kFileSymbolicLink);
+    skip(kUpdateArchive);
+  } else if (!(updateExisted && FileExists(destination + kUpdateArchive))) {
+    linkBoth(kUpdateArchive, kFileSymbolicLink);
   }
   itemDone();
 
@@ -104,23 +108,21 @@ PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam
   }
 
   // The audio folder, as a junction inside a real x64 folder.
-  const std::string audio = "x64\\audio\\";
   if (intoGame && !FolderExists(destination + "x64\\")) CreateFolder(destination + "x64");
   if (intoGame && holdPlain(destination + "x64\\")) {
-    linkBoth(audio, kDirectoryJunction);
+    linkBoth(kAudioFolder, kDirectoryJunction);
   } else {
-    skip(audio);
+    skip(kAudioFolder);
   }
   itemDone();
 
   // The downloadable content, as a junction inside a real update\x64 folder.
   const std::string dlcParent = destination + "update\\x64\\";
-  const std::string dlc = "update\\x64\\dlcpacks\\";
   if (intoUpdate && !FolderExists(dlcParent)) CreateFolder(dlcParent);
   if (intoUpdate && holdPlain(dlcParent)) {
-    linkBoth(dlc, kDirectoryJunction);
+    linkBoth(kDlcFolder, kDirectoryJunction);
   } else {
-    skip(dlc);
+    skip(kDlcFolder);
   }
   itemDone();
   return outcome;
@@ -128,7 +130,7 @@ PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam
 
 bool HoldsAnyPlanName(const std::string& steam) {
   std::vector<std::string> names = SplitAtLineBreaks(kTopLevelFiles);
-  names.insert(names.end(), {"update\\update.rpf", "x64\\audio\\", "update\\x64\\dlcpacks\\"});
+  names.insert(names.end(), {kUpdateArchive, kAudioFolder, kDlcFolder});
   for (const std::string& name : names) {
     if (FileExists(steam + name)) return true;
   }
