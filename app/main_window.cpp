@@ -80,7 +80,7 @@ const char* RefusalOf(const std::string& steam, const std::string& epicLocation)
   const std::string fullEpic = link::FullPath(epicLocation);
   if (LastFolderIsGameFolder(fullEpic)) return texts::kEpicLocationIsGameFolderText;
   // Links made in the Steam copy, or around it, would change it or point into themselves.
-  if (PathsOverlap(link::FullPath(epicLocation + "GTAV\\"), link::FullPath(steam))) {
+  if (PathsOverlap(fullEpic + "GTAV\\", link::FullPath(steam))) {
     return texts::kDestinationOverlapsSteamText;
   }
   if (!DestinationHoldsLinks(fullEpic)) return texts::kDestinationCannotHoldLinksText;
