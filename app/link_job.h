@@ -12,8 +12,9 @@ namespace app {
 // Items of the plan done so far; written by the link job only, read by the progress display.
 extern std::atomic<int32_t> g_progressCount;
 
-// The job thread's procedure. When the user has read the final message it asks the
-// user-interface thread to end the process.
-DWORD WINAPI RunLinkJob(void* unused);
+// The job thread's procedure; its parameter is the system's error from making the destination
+// game folder (0 when it was made or is there). When the user has read the final message it
+// asks the user-interface thread to end the process.
+DWORD WINAPI RunLinkJob(void* destinationError);
 
 }  // namespace app

@@ -59,10 +59,11 @@ bool NamesExistingFolder(const std::string& location) {
 }
 
 // A game folder already at the Epic location is used only when it is a plain folder: through a
-// junction or link there, the links would land wherever it leads.
+// junction or link there, the links would land wherever it leads. Its entry is looked at without
+// following a link, so a link that leads nowhere is refused too.
 bool GameFolderUsable(const std::string& epicLocation) {
   const std::string gameFolder = epicLocation + "GTAV";
-  return !link::FileExists(gameFolder) || link::HoldPlainFolder(gameFolder).Valid();
+  return !link::EntryExists(gameFolder) || link::HoldPlainFolder(gameFolder).Valid();
 }
 
 // A share cannot hold junctions, and Windows does not follow links from a share to a local

@@ -12,6 +12,12 @@ void ShowMessage(const char* text) {
   MessageBoxA(nullptr, text, texts::kMessageBoxCaption, MB_OK | MB_TASKMODAL);
 }
 
+void ShowJobMessage(const char* text, bool isReport) {
+  const UINT icon = isReport ? MB_ICONERROR : 0;
+  MessageBoxA(nullptr, text, texts::kMessageBoxCaption,
+              MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | icon);
+}
+
 bool AskYesNo(const char* text) {
   FocusReturnsAfterDialog focus;
   return MessageBoxA(nullptr, text, texts::kMessageBoxCaption, MB_YESNO | MB_TASKMODAL) == IDYES;

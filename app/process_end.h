@@ -7,8 +7,8 @@ namespace app {
 
 // Messages the other thread posts to the user-interface thread's windows.
 enum : UINT {
-  kEndProcessMessage = WM_APP + 1,      // wParam: the exit code
-  kSetTimerPeriodMessage = WM_APP + 2,  // wParam: the period in milliseconds
+  kEndProcessMessage = WM_APP + 1,    // wParam: the exit code
+  kPlanFinishedMessage = WM_APP + 2,  // the link job is done: stop the display, keep the box up
 };
 
 // Puts the process into a job that ends every process it starts when it ends, so that no

@@ -8,6 +8,7 @@
 #include "app/texts.h"
 #include "app/window_loader.h"
 #include "app/link_job.h"
+#include "link/link_plan.h"
 #include "link/path_tests.h"
 
 namespace app {
@@ -32,9 +33,12 @@ HANDLE g_linkJobThread = nullptr;  // open for the life of the process; the job 
 
 void PrepareAndStart() {
   const std::string destination = ReadCaption(EpicLocationField()) + "GTAV\\";
-  link::CreateFolder(destination);
+  // Why the folder could not be made goes to the job, which tells it when nothing can be linked.
+  const unsigned long creationError = link::CreateFolder(destination);
   WriteCaption(g_targetField, destination);
-  g_linkJobThread = CreateThread(nullptr, 0, RunLinkJob, nullptr, 0, nullptr);
+  g_linkJobThread =
+      CreateThread(nullptr, 0, RunLinkJob,
+                   reinterpret_cast<void*>(static_cast<uintptr_t>(creationError)), 0, nullptr);
   SetProgressMaximum(g_bar, kProgressMaximum);
   SetTimerPeriod(g_timer, kTickPeriodMs);
 }
@@ -44,11 +48,18 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_TIMER:
       if (wParam == g_timer.id) SetProgressPosition(g_bar, g_progressCount.load());
       return 0;
-    case kSetTimerPeriodMessage:
+    case kPlanFinishedMessage:
       // The job stops the timer right after its last step, before a tick could show it.
-      if (wParam == 0) SetProgressPosition(g_bar, g_progressCount.load());
-      SetTimerPeriod(g_timer, static_cast<int32_t>(wParam));
+      SetProgressPosition(g_bar, g_progressCount.load());
+      SetTimerPeriod(g_timer, 0);
+      // The final message or the report comes now, from the job's thread: a click or Esc here
+      // must not end the process before the user has read it.
+      EnableWindow(window, FALSE);
       return 0;
+    case WM_CLOSE:
+      // Also before the job's request has arrived: once the plan is done, only the box ends it.
+      if (g_progressCount.load() >= link::kPlanItemCount) return 0;
+      break;
     case WM_DESTROY:
       EndProcessNow(0);
   }

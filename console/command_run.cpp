@@ -41,15 +41,21 @@ unsigned long PlatformId() {
   return info.dwPlatformId;
 }
 
-// The interpreter's full path in the system folder. Run elevated, the program must never start
-// a cmd.exe that someone dropped beside it or into its current folder, which is where a search
-// by name would look first.
-std::string InterpreterPath(const std::string& prefix) {
+// The system folder, without a trailing backslash; empty when the system does not say.
+std::string SystemFolder() {
   char folder[MAX_PATH + 1] = {};
   const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
   if (length == 0 || length > MAX_PATH) return std::string();
+  return std::string(folder, length);
+}
+
+// The interpreter's full path in the system folder. Run elevated, the program must never start
+// a cmd.exe that someone dropped beside it or into its current folder, which is where a search
+// by name would look first.
+std::string InterpreterPath(const std::string& systemFolder, const std::string& prefix) {
+  if (systemFolder.empty()) return std::string();
   // The prefix's first word is the interpreter's file name.
-  return std::string(folder, length) + "\\" + prefix.substr(0, prefix.find(' '));
+  return systemFolder + "\\" + prefix.substr(0, prefix.find(' '));
 }
 
 // Reads exactly the `available` bytes the peek reported, so the read never blocks, and appends
@@ -116,14 +122,17 @@ std::string RunCapturedCommand(const std::string& command) {
 
   // CreateProcessA may write into the command line, so it gets its own copy.
   const std::string prefix = InterpreterPrefix(PlatformId());
-  const std::string interpreter = InterpreterPath(prefix);
+  const std::string systemFolder = SystemFolder();
+  const std::string interpreter = InterpreterPath(systemFolder, prefix);
   PROCESS_INFORMATION info;
   std::memset(&info, 0, sizeof info);
   BOOL started = FALSE;
   for (int attempt = 1; !interpreter.empty(); ++attempt) {
     std::string commandLine = prefix + command;
+    // The system folder as its current folder: one the program inherited may be a share, where
+    // the interpreter would first print its warning about UNC paths, or a folder that goes away.
     started = CreateProcessA(interpreter.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
-                             nullptr, nullptr, &startup, &info);
+                             nullptr, systemFolder.c_str(), &startup, &info);
     const DWORD startError = started ? 0 : GetLastError();
     TRACE_RUN("start", false, started, attempt, startError);
     if (started || startError != kStartDidNotComplete || attempt == kStartAttempts) break;

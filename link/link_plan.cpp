@@ -1,5 +1,7 @@
 #include "link/link_plan.h"
 
+#include <windows.h>
+
 #include <utility>
 
 #include "console/command_run.h"
@@ -55,23 +57,59 @@ std::string FirstNonEmptyLine(const std::string& text) {
 
 }  // namespace
 
+bool operator==(const MissingItem& a, const MissingItem& b) {
+  return a.name == b.name && a.cause == b.cause && a.words == b.words;
+}
+
+MissingCause CauseOfRefusal(const std::string& words) {
+  if (words == SystemErrorText(ERROR_ACCESS_DENIED)) return MissingCause::kAccessDenied;
+  if (words == SystemErrorText(ERROR_PATH_NOT_FOUND) ||
+      words == SystemErrorText(ERROR_FILE_NOT_FOUND)) {
+    return MissingCause::kPathNotFound;
+  }
+  return MissingCause::kRefused;
+}
+
+namespace {
+
+// Why a folder that links go into is not there to hold: something else stands at its name, or
+// it could not be made.
+MissingItem FolderFailure(const std::string& folder, unsigned long creationError) {
+  if (EntryExists(folder)) return {std::string(), MissingCause::kNameTaken, std::string()};
+  const unsigned long error = creationError ? creationError : ERROR_PATH_NOT_FOUND;
+  return {std::string(),
+          error == ERROR_ACCESS_DENIED ? MissingCause::kAccessDenied : MissingCause::kSystemError,
+          SystemErrorText(error)};
+}
+
+}  // namespace
+
 PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam,
-                        const LinkMaker& makeLink, const std::function<void()>& itemDone) {
+                        const LinkMaker& makeLink, const std::function<void()>& itemDone,
+                        unsigned long destinationError) {
   PlanOutcome outcome;
-  bool refusalSeen = false;
+  auto missing = [&outcome](const std::string& name, MissingItem why) {
+    why.name = name;
+    outcome.missing.push_back(std::move(why));
+  };
   auto linkBoth = [&](const std::string& name, int kind) {
     const LinkAttempt attempt = makeLink(destination + name, steam + name, kind);
+    if (attempt.made) return;
     // Its folder is held as a plain folder, so the name is looked up where the link was asked.
-    if (attempt.made || EntryExists(destination + name)) return;
-    outcome.missing.push_back(name);
-    if (refusalSeen) return;
-    refusalSeen = true;
-    outcome.firstRefusal = console::ConsoleTextToAnsi(FirstNonEmptyLine(attempt.output));
+    // Only a link into the Steam item counts: a real file or folder there, left by a cancelled
+    // download say, would have the Epic client download it all again.
+    if (EntryExists(destination + name)) {
+      if (!LeadsToSameItem(destination + name, steam + name)) {
+        missing(name, {std::string(), MissingCause::kNameTaken, std::string()});
+      }
+      return;
+    }
+    const std::string words = console::ConsoleTextToAnsi(FirstNonEmptyLine(attempt.output));
+    missing(name, {std::string(), CauseOfRefusal(words), words});
   };
-  auto skip = [&outcome](const std::string& name) { outcome.missing.push_back(name); };
   // Every folder the links go into is held from its check to the end of the plan. One that is
   // not a plain folder (a junction or link someone put there, or nothing at all) gets nothing
-  // written into it: its items are skipped and not in place.
+  // written into it: its items are skipped and not in place, with the folder's failure as cause.
   std::vector<console::ScopedHandle> held;
   auto holdPlain = [&held](const std::string& folder) {
     console::ScopedHandle hold = HoldPlainFolder(folder);
@@ -80,18 +118,22 @@ PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam
     return true;
   };
   const bool intoGame = holdPlain(destination);
+  const MissingItem gameFailure =
+      intoGame ? MissingItem{} : FolderFailure(destination, destinationError);
 
   // The update archive sits in a real update folder; one already there is kept.
   const std::string updateFolder = destination + "update\\";
   bool intoUpdate = false;
   bool updateExisted = false;
+  MissingItem updateFailure = gameFailure;
   if (intoGame) {
     updateExisted = FolderExists(updateFolder);
-    if (!updateExisted) CreateFolder(updateFolder);
+    const unsigned long error = updateExisted ? 0 : CreateFolder(updateFolder);
     intoUpdate = holdPlain(updateFolder);
+    if (!intoUpdate) updateFailure = FolderFailure(updateFolder, error);
   }
   if (!intoUpdate) {
-    skip(kUpdateArchive);
+    missing(kUpdateArchive, updateFailure);
   } else if (!(updateExisted && FileExists(destination + kUpdateArchive))) {
     linkBoth(kUpdateArchive, kFileSymbolicLink);
   }
@@ -102,27 +144,36 @@ PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam
     if (intoGame) {
       linkBoth(name, kFileSymbolicLink);
     } else {
-      skip(name);
+      missing(name, gameFailure);
     }
     itemDone();
   }
 
   // The audio folder, as a junction inside a real x64 folder.
-  if (intoGame && !FolderExists(destination + "x64\\")) CreateFolder(destination + "x64");
-  if (intoGame && holdPlain(destination + "x64\\")) {
-    linkBoth(kAudioFolder, kDirectoryJunction);
+  const std::string audioParent = destination + "x64\\";
+  if (intoGame) {
+    const unsigned long error = FolderExists(audioParent) ? 0 : CreateFolder(destination + "x64");
+    if (holdPlain(audioParent)) {
+      linkBoth(kAudioFolder, kDirectoryJunction);
+    } else {
+      missing(kAudioFolder, FolderFailure(audioParent, error));
+    }
   } else {
-    skip(kAudioFolder);
+    missing(kAudioFolder, gameFailure);
   }
   itemDone();
 
   // The downloadable content, as a junction inside a real update\x64 folder.
   const std::string dlcParent = destination + "update\\x64\\";
-  if (intoUpdate && !FolderExists(dlcParent)) CreateFolder(dlcParent);
-  if (intoUpdate && holdPlain(dlcParent)) {
-    linkBoth(kDlcFolder, kDirectoryJunction);
+  if (intoUpdate) {
+    const unsigned long error = FolderExists(dlcParent) ? 0 : CreateFolder(dlcParent);
+    if (holdPlain(dlcParent)) {
+      linkBoth(kDlcFolder, kDirectoryJunction);
+    } else {
+      missing(kDlcFolder, FolderFailure(dlcParent, error));
+    }
   } else {
-    skip(kDlcFolder);
+    missing(kDlcFolder, updateFailure);
   }
   itemDone();
   return outcome;

@@ -21,23 +21,46 @@ std::vector<std::string> SplitAtLineBreaks(const std::string& text);
 using LinkMaker = std::function<LinkAttempt(const std::string& linkPath,
                                             const std::string& sourcePath, int kind)>;
 
-// What the plan left at the destination. An item is in place when its name is there after its
-// turn: made now, or kept from an earlier run (mklink refuses to replace a name that exists).
-struct PlanOutcome {
-  // The relative names of the items not in place, in the plan's order: their link was refused,
-  // or they were skipped because their folder was not a plain folder.
-  std::vector<std::string> missing;
-  // The first non-empty line the interpreter printed for the first refused link, in the ANSI
-  // code page; empty when none was refused or it printed nothing.
-  std::string firstRefusal;
+// Why an item of the plan is not in place.
+enum class MissingCause {
+  kNameTaken,     // something else stands at its name: a real file or folder, or another link
+  kRefused,       // the interpreter refused the link for a reason of its own (mostly privilege)
+  kPathNotFound,  // the interpreter found no path: a folder on the way or the Steam item
+  kAccessDenied,  // the system denied access to the link's place or to a folder on the way
+  kSystemError,   // a folder on the way could not be made or held for another reason
 };
+
+// One item of the plan that is not in place, with its cause and the system's or the
+// interpreter's own words for it (in the ANSI code page; none for a name taken).
+struct MissingItem {
+  std::string name;
+  MissingCause cause;
+  std::string words;
+};
+
+bool operator==(const MissingItem& a, const MissingItem& b);
+
+// What the plan left at the destination. An item is in place when its link was made now, or
+// when its name leads to the Steam item already, as an earlier run's link does (mklink refuses
+// to replace a name that exists); an update archive that is there already is kept.
+struct PlanOutcome {
+  // The items not in place, in the plan's order.
+  std::vector<MissingItem> missing;
+};
+
+// The cause of a refused link whose name is not there, by the interpreter's first line: mklink
+// prints the system's own words for the errors it meets.
+MissingCause CauseOfRefusal(const std::string& words);
 
 // Walks the plan for the destination game folder and the Steam game folder (both ending in a
 // backslash): creates the real folders the links sit in, makes each link through `makeLink`,
 // and calls `itemDone` after each of the 36 items, whatever became of it. Nothing is made in a
 // folder that is not a plain folder, and each folder written into is held until the plan ends.
+// `destinationError` is the system's error from making the destination game folder, 0 if none:
+// it is the cause when that folder is not there.
 PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam,
-                        const LinkMaker& makeLink, const std::function<void()>& itemDone);
+                        const LinkMaker& makeLink, const std::function<void()>& itemDone,
+                        unsigned long destinationError = 0);
 
 // True when the Steam game folder (ending in a backslash) holds at least one of the plan's 36
 // names, as a file or a folder. One that holds none is not the game's folder: every link would

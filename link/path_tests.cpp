@@ -1,6 +1,10 @@
 #include "link/path_tests.h"
 
 #include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+#include <vector>
 
 namespace link {
 namespace {
@@ -60,6 +64,106 @@ bool EntryExists(const std::string& path) {
   return GetFileAttributesA(EntryOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+namespace {
+
+// A file or folder opened through any link on the way, for its identity only.
+console::ScopedHandle OpenForIdentity(const std::string& path) {
+  return console::ScopedHandle(CreateFileA(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The reparse data of symbolic links and junctions, as the system stores it.
+struct ReparseData {
+  ULONG tag;
+  USHORT dataLength;
+  USHORT reserved;
+  USHORT substituteNameOffset;
+  USHORT substituteNameLength;
+  USHORT printNameOffset;
+  USHORT printNameLength;
+};
+constexpr size_t kSymbolicLinkFlagsSize = sizeof(ULONG);  // symbolic links carry flags first
+
+// The target that the link at `name` stores; empty when it is no symbolic link or junction.
+std::wstring StoredLinkTarget(const std::string& name) {
+  console::ScopedHandle entry(
+      CreateFileA(EntryOf(name).c_str(), FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!entry.Valid()) return std::wstring();
+  std::vector<unsigned char> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+  DWORD got = 0;
+  if (!DeviceIoControl(entry.Get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                       static_cast<DWORD>(buffer.size()), &got, nullptr) ||
+      got < sizeof(ReparseData)) {
+    return std::wstring();
+  }
+  ReparseData data;
+  std::memcpy(&data, buffer.data(), sizeof data);
+  size_t pathStart = sizeof data;
+  if (data.tag == IO_REPARSE_TAG_SYMLINK) {
+    pathStart += kSymbolicLinkFlagsSize;
+  } else if (data.tag != IO_REPARSE_TAG_MOUNT_POINT) {
+    return std::wstring();
+  }
+  const size_t start = pathStart + data.substituteNameOffset;
+  if (start + data.substituteNameLength > got) return std::wstring();
+  std::wstring target(data.substituteNameLength / sizeof(wchar_t), L'\0');
+  std::memcpy(&target[0], buffer.data() + start, target.size() * sizeof(wchar_t));
+  return target;
+}
+
+std::wstring UpperWide(std::wstring text) {
+  if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+  while (!text.empty() && text.back() == L'\\') text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+bool LeadsToSameItem(const std::string& name, const std::string& steamItem) {
+  console::ScopedHandle atName = OpenForIdentity(name);
+  console::ScopedHandle item = OpenForIdentity(steamItem);
+  BY_HANDLE_FILE_INFORMATION nameFacts;
+  BY_HANDLE_FILE_INFORMATION itemFacts;
+  if (atName.Valid() && item.Valid() && GetFileInformationByHandle(atName.Get(), &nameFacts) &&
+      GetFileInformationByHandle(item.Get(), &itemFacts)) {
+    return SameIdentity(nameFacts, itemFacts);
+  }
+  const std::wstring target = StoredLinkTarget(name);
+  return !target.empty() && ReparseTargetNames(target, steamItem);
+}
+
+bool ReparseTargetNames(const std::wstring& target, const std::string& path) {
+  std::wstring stored = target;
+  if (stored.compare(0, 4, L"\\??\\") == 0) stored.erase(0, 4);
+  const int size = static_cast<int>(path.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
+  if (length <= 0) return false;
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.data(), size, &wide[0], length);
+  return UpperWide(stored) == UpperWide(wide);
+}
+
+std::string SystemErrorText(unsigned long code) {
+  char* words = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&words), 0, nullptr);
+  std::string text = length && words ? std::string(words, length) : std::string();
+  if (words) LocalFree(words);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+    text.pop_back();
+  }
+  return text;
+}
+
 console::ScopedHandle HoldPlainFolder(const std::string& path) {
   const std::string entry = EntryOf(path);
   // Listing access, so that the sharing this handle denies binds every later open.
@@ -78,7 +182,11 @@ console::ScopedHandle HoldPlainFolder(const std::string& path) {
   return folder;
 }
 
-void CreateFolder(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
+unsigned long CreateFolder(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return 0;
+  const DWORD error = GetLastError();
+  return error == ERROR_ALREADY_EXISTS && FolderExists(path) ? 0 : error;
+}
 
 std::string FullPath(const std::string& path) {
   const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);

@@ -18,14 +18,28 @@ bool FileExists(const std::string& path);
 // anything.
 bool EntryExists(const std::string& path);
 
+// True when the name, opened through whatever link stands there, is the Steam item itself: the
+// same volume and file index. Where either cannot be opened (a link to a Steam item that is
+// missing now), true when the name is a symbolic link or junction whose target is the item's path.
+bool LeadsToSameItem(const std::string& name, const std::string& steamItem);
+
+// True when a reparse point's target, as the system stores it (with or without its "\??\"
+// prefix), names `path`: compared without regard to case or a trailing backslash.
+bool ReparseTargetNames(const std::wstring& target, const std::string& path);
+
+// The system's own words for an error code, in the ANSI code page, without the line break at
+// their end; empty when the system has none.
+std::string SystemErrorText(unsigned long code);
+
 // Opens the folder entry itself, never a folder that a link there leads to, and holds it open
 // sharing reading and writing but not deletion, so that nobody can rename or delete it, or put a
 // link in its place, while the handle lives. The handle is valid only when the entry is a plain
 // folder: one that exists and is not a junction, symbolic link or other reparse point.
 console::ScopedHandle HoldPlainFolder(const std::string& path);
 
-// Creates the last folder of the path; an existing folder or a missing parent passes silently.
-void CreateFolder(const std::string& path);
+// Creates the last folder of the path. Returns 0 when it was made or a folder is there already,
+// otherwise the system's error code (a missing parent, a drive or a guard that refuses it).
+unsigned long CreateFolder(const std::string& path);
 
 // The full path the system makes of `path` (GetFullPathNameA); the path itself when it cannot.
 std::string FullPath(const std::string& path);

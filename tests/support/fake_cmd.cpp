@@ -10,10 +10,14 @@
 // "cmd.exe /d /v:off /c mklink ..." is logged as "/d /v:off /c mklink ..."). Switches before
 // /c change nothing here.
 //
-// It imitates mklink:  mklink "L" "T" creates a small file L naming T; mklink /J "L" "T" creates
-// a folder L. An existing L gets mklink's error on standard error and exit code 1; a made link
-// gets mklink's report on standard output and exit code 0. Every other command line goes to
-// Wine's interpreter unchanged, and its exit code is this program's.
+// It imitates mklink: mklink "L" "T" and mklink /J "L" "T" make L a Unix symbolic link to T, which
+// Wine opens through to T as Windows opens a link, when T exists; for a T that does not, L is a
+// small file naming T, or a folder. An existing L, or a missing folder on the way, gets mklink's
+// error (the system's own words) on standard error and exit code 1; a made link gets mklink's
+// report on standard output and exit code 0. Every other command line goes to Wine's interpreter
+// unchanged, and its exit code is this program's.
+//
+// Its current folder, for each mklink, is appended to cmd-cwd.txt.
 //
 // cmd-refuse.txt there, when present, names links to refuse, one a line: each link whose path
 // ends with a line ("*" for every link) gets mklink's error for a missing privilege on standard
@@ -100,6 +104,55 @@ std::string ReadFileText(const std::string& path) {
   return text;
 }
 
+std::string SystemWords(DWORD code) {
+  char words[512] = {};
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                 words, sizeof words, nullptr);
+  return words;
+}
+
+std::string WithoutTrailingBackslash(std::string path) {
+  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  return path;
+}
+
+// The path as the Unix file system names it; empty outside Wine.
+std::string UnixPathOf(const std::string& path) {
+  using UnixFileName = char*(CDECL*)(const WCHAR*);
+  const auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  WCHAR wide[MAX_PATH] = {};
+  if (!unixFileName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
+  char* name = unixFileName(wide);
+  if (!name) return "";
+  const std::string unixPath = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return unixPath;
+}
+
+// Makes `link` a Unix symbolic link to `target` with ln, which Wine starts beside itself without a
+// handle to wait on: so until the link shows, within a deadline that fits an emulated Wine.
+bool MakeUnixLink(const std::string& link, const std::string& target) {
+  const std::string unixLink = UnixPathOf(link);
+  const std::string unixTarget = UnixPathOf(target);
+  if (unixLink.empty() || unixTarget.empty()) return false;
+  std::string commandLine = "/bin/ln -s -n -- \"" + unixTarget + "\" \"" + unixLink + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA("Z:/bin/ln", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return false;
+  }
+  if (info.hThread) CloseHandle(info.hThread);
+  if (info.hProcess) CloseHandle(info.hProcess);
+  for (int waited = 0; waited < 60000; waited += 5) {
+    if (GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(5);
+  }
+  return false;
+}
+
 void Write(DWORD stream, const std::string& text) {
   DWORD written = 0;
   WriteFile(GetStdHandle(stream), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
@@ -148,8 +201,20 @@ int Mklink(const char* p, const std::string& refusals) {
     Write(STD_ERROR_HANDLE, "You do not have sufficient privilege to perform this operation.\r\n");
     return 1;
   }
+  const std::string entry = WithoutTrailingBackslash(link);
+  if (GetFileAttributesA(entry.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    Write(STD_ERROR_HANDLE, SystemWords(ERROR_ALREADY_EXISTS));
+    return 1;
+  }
+  const std::string parent = entry.substr(0, entry.find_last_of('\\') + 1);
+  if (GetFileAttributesA(parent.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    Write(STD_ERROR_HANDLE, SystemWords(ERROR_PATH_NOT_FOUND));
+    return 1;
+  }
   bool made;
-  if (junction) {
+  if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    made = MakeUnixLink(entry, WithoutTrailingBackslash(target));
+  } else if (junction) {
     made = CreateDirectoryA(link.c_str(), nullptr) != 0;
   } else {
     HANDLE file = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -163,10 +228,7 @@ int Mklink(const char* p, const std::string& refusals) {
     }
   }
   if (!made) {
-    Write(STD_ERROR_HANDLE,
-          GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS
-              ? "Cannot create a file when that file already exists.\r\n"
-              : "The system cannot find the path specified.\r\n");
+    Write(STD_ERROR_HANDLE, SystemWords(ERROR_PATH_NOT_FOUND));
     return 1;
   }
   Write(STD_OUTPUT_HANDLE, (junction ? "Junction created for " : "symbolic link created for ") +
@@ -188,6 +250,9 @@ int main() {
 
   const std::string folder = FilesFolder();
   AppendToFile(folder + "cmd-log.txt", arguments + "\n");
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, current);
+  AppendToFile(folder + "cmd-cwd.txt", std::string(current) + "\n");
 
   const int code = Mklink(p + 7, ReadFileText(folder + "cmd-refuse.txt"));
   const int delayMs = std::atoi(ReadFileText(folder + "cmd-delay-ms.txt").c_str());

@@ -41,6 +41,7 @@ struct Watched {
   int probes = 0;
   int lateProbes = 0;  // WM_NULL not answered within kResponsiveLimit
   MessageBoxFacts finalMessage;
+  bool closeRefusedUnderTheBox = false;  // the progress window, disabled, kept the box up
   bool exited = false;
   DWORD exitCode = STILL_ACTIVE;
 };
@@ -107,8 +108,15 @@ class ConversionTest : public ::testing::Test {
         kConversionTimeout, milliseconds(10));
     if (watched.finalMessage.window) {
       // The bar takes the last step when the job stops the timer, which may come just after
-      // the message has been shown.
-      WaitUntil([&] { return notePosition() == 35; }, milliseconds(3000));
+      // the message has been shown; then the window is disabled, and a close (as Esc or Alt+F4
+      // would ask) leaves the box for the user to read.
+      WaitUntil([&] { return notePosition() == 35 && !IsWindowEnabled(progress); },
+                milliseconds(3000));
+      DWORD_PTR ignored = 0;
+      watched.closeRefusedUnderTheBox =
+          !IsWindowEnabled(progress) &&
+          SendMessageTimeoutA(progress, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &ignored) &&
+          ludvane.Running() && IsWindowVisible(watched.finalMessage.window);
       AnswerMessageBox(watched.finalMessage.window, IDOK);
     }
     watched.exited = ludvane.WaitForExit();
@@ -119,31 +127,23 @@ class ConversionTest : public ::testing::Test {
   static void ExpectFinishedNormally(const Watched& watched) {
     ASSERT_TRUE(watched.started);
     EXPECT_EQ(watched.finalMessage.text, texts::kFinishedText);
+    EXPECT_TRUE(watched.closeRefusedUnderTheBox);
     EXPECT_EQ(watched.finalMessage.caption, texts::kMessageBoxCaption);
     EXPECT_EQ(watched.finalMessage.buttons, std::vector<int>{IDOK});
     EXPECT_TRUE(watched.exited);
     EXPECT_EQ(watched.exitCode, 0u);
   }
 
-  // The report in place of the final message: `missing` items not in place, the first of them
-  // `firstName`, the stand-in's refusal as the interpreter's words when it refused one, and then
-  // exit code 1.
-  static void ExpectReport(const Watched& watched, int missing, const std::string& firstName,
-                           bool refused) {
+  // The report in place of the final message, every line of it: `missing` items not in place,
+  // the names shown, the words and advice for each cause met, what to do before verifying; and
+  // then exit code 1.
+  static void ExpectReport(const Watched& watched, int missing, const std::string& namesShown,
+                           const std::string& causes) {
     ASSERT_TRUE(watched.started);
-    const std::string& text = watched.finalMessage.text;
-    const std::string head =
-        std::string(texts::kNotAllLinkedHead) + std::to_string(missing) + texts::kNotAllLinkedCount;
-    EXPECT_EQ(text.compare(0, head.size(), head), 0) << text;
-    EXPECT_NE(text.find(std::string(texts::kNotLinkedNames) + firstName), std::string::npos)
-        << text;
-    const std::string words = std::string(texts::kInterpreterWords) +
-                              "You do not have sufficient privilege to perform this operation.\n";
-    EXPECT_EQ(text.find(words) != std::string::npos, refused) << text;
-    const std::string advice =
-        std::string(texts::kNotAllLinkedAdvice) + "\n" + texts::kVerifyingNowDownloads;
-    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), advice.size())), advice);
-    EXPECT_EQ(text.find(texts::kFinishedText), std::string::npos);
+    EXPECT_EQ(watched.finalMessage.text, std::string(texts::kNotAllLinkedHead) +
+                                             std::to_string(missing) + texts::kNotAllLinkedCount +
+                                             namesShown + causes + "\n\n" + texts::kRunAgainAdvice);
+    EXPECT_TRUE(watched.closeRefusedUnderTheBox);
     EXPECT_EQ(watched.finalMessage.caption, texts::kMessageBoxCaption);
     EXPECT_EQ(watched.finalMessage.buttons, std::vector<int>{IDOK});
     EXPECT_TRUE(watched.exited);
@@ -194,6 +194,15 @@ TEST_F(ConversionTest, SecondRunSkipsTheArchiveAndRetriesEveryOtherLink) {
   EXPECT_EQ(conversion_rig::TreeSnapshot(rig.Destination()), madeByFirstRun);
 }
 
+// The words and advice the report gives for a cause.
+std::string ToldCause(const std::string& words, const char* advice) {
+  return std::string("\n") + texts::kErrorWords + words + "\n" + advice;
+}
+
+const std::string kRefusedForPrivilege = ToldCause(
+    "You do not have sufficient privilege to perform this operation.", texts::kRefusedAdvice);
+const std::string kNameTaken = ToldCause(texts::kNameTakenWords, texts::kNameTakenAdvice);
+
 // Links the interpreter refuses (no privilege, a FAT drive) are never reported as made.
 TEST_F(ConversionTest, RefusedLinksEndInAReportThatCountsAndNamesThem) {
   Rig rig("ludvane-refused", kEpicName);
@@ -201,14 +210,36 @@ TEST_F(ConversionTest, RefusedLinksEndInAReportThatCountsAndNamesThem) {
   const std::vector<std::string> plan =
       conversion_rig::PlanCommands(rig.Destination(), rig.Steam());
   rig.SetStandInRefusals("*");
-  ExpectReport(Convert(rig), 36, "update\\update.rpf", true);
+  ExpectReport(Convert(rig), 36,
+               std::string("update\\update.rpf") + texts::kNameSeparator + "common.rpf" +
+                   texts::kNameSeparator + "installscript.vdf" + texts::kNameSeparator +
+                   "GFSDK_ShadowLib.win64.dll" + texts::kMoreNames,
+               kRefusedForPrivilege);
   EXPECT_EQ(rig.LoggedCommands(), plan);
 
   // Again with one link refused: every other one is made, and the one is named.
   rig.ClearLog();
   rig.SetStandInRefusals("\\x64c.rpf\r\n");
-  ExpectReport(Convert(rig), 1, "x64c.rpf", true);
+  ExpectReport(Convert(rig), 1, "x64c.rpf", kRefusedForPrivilege);
   EXPECT_EQ(rig.LoggedCommands(), plan);
+}
+
+// A name already at the destination counts only when it leads to the Steam item: a real file
+// and a real folder, as a cancelled Epic download leaves, are missing, each for what it is.
+TEST_F(ConversionTest, RealFilesAndFoldersAtTheNamesAreReportedNotCountedAsLinks) {
+  Rig rig("ludvane-taken", kEpicName);
+  ASSERT_TRUE(rig.Ready());
+  for (const char* folder : {"", "x64\\", "x64\\audio\\"}) {
+    ASSERT_TRUE(CreateDirectoryA((rig.Destination() + folder).c_str(), nullptr)) << folder;
+  }
+  ASSERT_TRUE(conversion_rig::WriteFileBytes(rig.Destination() + "x64m.rpf", "partial"));
+  rig.SetStandInRefusals("\\common.rpf\r\n");
+  ExpectReport(Convert(rig), 3,
+               std::string("common.rpf") + texts::kNameSeparator + "x64m.rpf" +
+                   texts::kNameSeparator + "x64\\audio\\",
+               kRefusedForPrivilege + kNameTaken);
+  EXPECT_EQ(rig.LoggedCommands(), conversion_rig::PlanCommands(rig.Destination(), rig.Steam()));
+  EXPECT_EQ(conversion_rig::ReadFileBytes(rig.Destination() + "x64m.rpf"), "partial");
 }
 
 TEST_F(ConversionTest, ExistingAudioParentIsKeptAndItsJunctionStillMade) {
@@ -235,7 +266,7 @@ TEST_F(ConversionTest, LinkedAudioParentGetsNothingAndTheRestOfThePlanRuns) {
   PlantedFolderLink planted(rig.Destination() + "x64", elsewhere);
   ASSERT_TRUE(planted.Planted());
 
-  ExpectReport(Convert(rig), 1, "x64\\audio\\", false);
+  ExpectReport(Convert(rig), 1, "x64\\audio\\", kNameTaken);
   std::vector<std::string> expected = conversion_rig::PlanCommands(rig.Destination(), rig.Steam());
   const auto audio =
       conversion_rig::LoggedCommandFor({"x64\\audio\\", true}, rig.Destination(), rig.Steam());
@@ -284,6 +315,14 @@ TEST_F(ConversionTest, PlantedInterpreterBesideTheProgramOrInItsCurrentFolderNev
     EXPECT_EQ(conversion_rig::ReadFileBytes(folder + "cmd-log.txt"), "")
         << "the cmd.exe planted in " << folder << " ran";
   }
+  // Nor does the interpreter start in the program's current folder, which may be a share (where
+  // cmd first warns of it) or a folder someone else can write to.
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  std::string everyStart;
+  for (size_t i = 0; i < conversion_rig::PlanItems().size(); ++i)
+    everyStart += system + std::string("\n");
+  EXPECT_EQ(conversion_rig::ReadFileBytes(rig.Folder() + "cmd-cwd.txt"), everyStart);
 }
 
 // A process that `parentId` started and that still runs, or 0.

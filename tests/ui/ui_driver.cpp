@@ -490,25 +490,6 @@ bool DeleteSteamInstallKey() { return DeleteRegistryKey(HKEY_LOCAL_MACHINE, kSte
 
 // --- Files ---
 
-ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent) {
-  std::string base = parent;
-  if (base.empty()) {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, current);
-    base = current;
-  }
-  if (!base.empty() && base.back() != '\\') base += '\\';
-  path_ = base + name + '\\';
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-  std::filesystem::create_directories(path_, ignored);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 bool FolderExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -617,6 +598,41 @@ PlantedFolderLink::~PlantedFolderLink() {
   if (unixLink.empty() || !StartUnixProgram(L"/bin/rm", L"-f -- " + unixLink)) return;
   WaitUntil([&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
+
+namespace {
+
+// Links the stand-in made are Unix symbolic links, which Wine's own removal would follow into
+// what they lead to: under Wine the tree goes with rm, which never follows one.
+void RemoveTree(const std::string& folder) {
+  std::string entry = folder;
+  while (entry.size() > 3 && entry.back() == '\\') entry.pop_back();
+  const std::wstring unixFolder = QuotedUnixPathOf(entry);
+  if (!unixFolder.empty() && GetFileAttributesA(entry.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      StartUnixProgram(L"/bin/rm", L"-rf -- " + unixFolder)) {
+    WaitUntil([&] { return GetFileAttributesA(entry.c_str()) == INVALID_FILE_ATTRIBUTES; });
+    return;
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent) {
+  std::string base = parent;
+  if (base.empty()) {
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    base = current;
+  }
+  if (!base.empty() && base.back() != '\\') base += '\\';
+  path_ = base + name + '\\';
+  RemoveTree(path_);
+  std::error_code ignored;
+  std::filesystem::create_directories(path_, ignored);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
 NetworkDrive::NetworkDrive(const std::string& folder) {
   const std::string unixFolder = UnixPathOf(folder);

@@ -1,7 +1,7 @@
 // The link plan against scratch folders, with a link maker that only records what it is asked.
 #include <windows.h>
 
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -58,23 +58,32 @@ class LinkPlanTest : public ::testing::Test {
     CreateDirectoryA(scratch_.c_str(), nullptr);
     destination_ = scratch_ + "GTAV\\";
     CreateDirectoryA(destination_.c_str(), nullptr);
-    steam_ = "C:\\Steam\\steamapps\\common\\Grand Theft Auto V\\";
+    steam_ = scratch_ + "Grand Theft Auto V\\";
+    CreateDirectoryA(steam_.c_str(), nullptr);
   }
   void TearDown() override { RemoveTree(scratch_); }
 
   // Every link is made, except those whose relative name `refused_` holds: those get an
   // answer with blank lines before the interpreter's words.
-  link::PlanOutcome Run() {
+  link::PlanOutcome Run(unsigned long destinationError = 0) {
     return link::RunLinkPlan(
         destination_, steam_,
         [this](const std::string& linkPath, const std::string& sourcePath, int kind) {
           requests_.push_back({linkPath, sourcePath, kind, itemsDone_});
-          const std::string name = linkPath.substr(destination_.size());
-          if (refused_.count(name))
-            return link::LinkAttempt{false, "\r\n \r\nno " + name + "\r\nx"};
+          const auto refusal = refused_.find(linkPath.substr(destination_.size()));
+          if (refusal != refused_.end())
+            return link::LinkAttempt{false, "\r\n \r\n" + refusal->second + "\r\nx"};
           return link::LinkAttempt{true, ""};
         },
-        [this] { ++itemsDone_; });
+        [this] { ++itemsDone_; }, destinationError);
+  }
+
+  static bool MakeFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
   }
 
   // The request the plan makes for a relative name when `done` items precede it.
@@ -107,7 +116,7 @@ class LinkPlanTest : public ::testing::Test {
   std::string scratch_;
   std::string destination_;
   std::string steam_;
-  std::set<std::string> refused_;
+  std::map<std::string, std::string> refused_;  // name -> the interpreter's words
   std::vector<LinkRequest> requests_;
   int itemsDone_ = 0;
 };
@@ -135,17 +144,43 @@ TEST_F(LinkPlanTest, UpdateArchiveAlreadyPresentIsLeftAloneButStillCounted) {
   EXPECT_EQ(itemsDone_, 36);
 }
 
-TEST_F(LinkPlanTest, RefusedLinksAreNotInPlaceUnlessTheirNameIsThere) {
-  // A name kept from an earlier run is in place whatever mklink answers for it.
-  HANDLE kept = CreateFileA((destination_ + "x64b.rpf").c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(kept, INVALID_HANDLE_VALUE);
-  CloseHandle(kept);
-  refused_ = {"common.rpf", "x64b.rpf", "x64\\audio\\"};
+TEST_F(LinkPlanTest, RefusedLinksAreInPlaceOnlyWhenTheirNameLeadsToTheSteamItem) {
+  using link::MissingCause;
+  // A name that is the Steam item itself (here a hard link, as Wine shows no symbolic link to a
+  // file as one) is in place whatever mklink answers; a real file or folder of that name, as a
+  // cancelled download leaves, is not.
+  ASSERT_TRUE(MakeFile(steam_ + "x64a.rpf"));
+  ASSERT_TRUE(
+      CreateHardLinkA((destination_ + "x64a.rpf").c_str(), (steam_ + "x64a.rpf").c_str(), nullptr));
+  ASSERT_TRUE(MakeFile(steam_ + "x64b.rpf"));
+  ASSERT_TRUE(MakeFile(destination_ + "x64b.rpf"));
+  CreateDirectoryA((destination_ + "x64\\").c_str(), nullptr);
+  ASSERT_TRUE(CreateDirectoryA((destination_ + "x64\\audio\\").c_str(), nullptr));
+  const std::string pathNotFound = link::SystemErrorText(ERROR_PATH_NOT_FOUND);
+  const std::string accessDenied = link::SystemErrorText(ERROR_ACCESS_DENIED);
+  ASSERT_NE(pathNotFound, "");
+  refused_ = {{"common.rpf", "no privilege"}, {"x64a.rpf", "exists"},
+              {"x64b.rpf", "exists"},         {"x64c.rpf", pathNotFound},
+              {"x64d.rpf", accessDenied},     {"x64\\audio\\", "exists"}};
   const link::PlanOutcome outcome = Run();
   EXPECT_EQ(requests_, FullPlan());
-  EXPECT_EQ(outcome.missing, (std::vector<std::string>{"common.rpf", "x64\\audio\\"}));
-  EXPECT_EQ(outcome.firstRefusal, "no common.rpf");
+  EXPECT_EQ(outcome.missing,
+            (std::vector<link::MissingItem>{{"common.rpf", MissingCause::kRefused, "no privilege"},
+                                            {"x64b.rpf", MissingCause::kNameTaken, ""},
+                                            {"x64c.rpf", MissingCause::kPathNotFound, pathNotFound},
+                                            {"x64d.rpf", MissingCause::kAccessDenied, accessDenied},
+                                            {"x64\\audio\\", MissingCause::kNameTaken, ""}}));
+}
+
+// Where a link stored a target that cannot be opened now, the target's name tells.
+TEST(ReparseTargetTest, NamesThePathWithOrWithoutItsPrefixInAnyCase) {
+  EXPECT_TRUE(link::ReparseTargetNames(L"\\??\\C:\\Steam\\GTAV\\x64\\audio\\",
+                                       "c:\\steam\\gtav\\X64\\AUDIO\\"));
+  EXPECT_TRUE(link::ReparseTargetNames(L"C:\\Steam\\common.rpf", "C:\\Steam\\common.rpf"));
+  EXPECT_TRUE(link::ReparseTargetNames(L"\\??\\C:\\Steam\\x64\\audio", "C:\\Steam\\x64\\audio\\"));
+  EXPECT_FALSE(link::ReparseTargetNames(L"\\??\\D:\\Steam\\common.rpf", "C:\\Steam\\common.rpf"));
+  EXPECT_FALSE(link::ReparseTargetNames(L"C:\\Steam\\common.rpf2", "C:\\Steam\\common.rpf"));
+  EXPECT_FALSE(link::ReparseTargetNames(L"", "C:\\Steam\\common.rpf"));
 }
 
 TEST_F(LinkPlanTest, ExistingFoldersAreKeptAndTheLinksInThemStillAttempted) {
@@ -160,13 +195,22 @@ TEST_F(LinkPlanTest, ExistingFoldersAreKeptAndTheLinksInThemStillAttempted) {
 
 TEST_F(LinkPlanTest, MissingDestinationGetsNothingMadeAndStillCountsEveryItem) {
   // Nothing was there to hold: a folder made there later could be a link.
+  // Each item then says why the folder is not there: the error that making it met, or none.
   RemoveTree(destination_);
-  const link::PlanOutcome outcome = Run();
-  EXPECT_EQ(outcome.missing.size(), 36u);
-  EXPECT_EQ(outcome.firstRefusal, "");
-  EXPECT_TRUE(requests_.empty());
-  EXPECT_EQ(itemsDone_, 36);
-  EXPECT_FALSE(link::FileExists(destination_));
+  for (const unsigned long error : {0ul, static_cast<unsigned long>(ERROR_ACCESS_DENIED)}) {
+    itemsDone_ = 0;
+    const link::PlanOutcome outcome = Run(error);
+    ASSERT_EQ(outcome.missing.size(), 36u);
+    for (const link::MissingItem& item : outcome.missing) {
+      EXPECT_EQ(item.cause,
+                error ? link::MissingCause::kAccessDenied : link::MissingCause::kSystemError);
+      EXPECT_EQ(item.words, link::SystemErrorText(error ? error : ERROR_PATH_NOT_FOUND));
+    }
+    EXPECT_EQ(outcome.missing.back().name, "update\\x64\\dlcpacks\\");
+    EXPECT_TRUE(requests_.empty());
+    EXPECT_EQ(itemsDone_, 36);
+    EXPECT_FALSE(link::FileExists(destination_));
+  }
 }
 
 TEST(SplitAtLineBreaksTest, CutsAtEachCarriageReturnLineFeedOnly) {
