@@ -116,31 +116,34 @@ std::string WithoutTrailingBackslash(std::string path) {
   return path;
 }
 
-// The path as the Unix file system names it; empty outside Wine.
-std::string UnixPathOf(const std::string& path) {
+// The path as the Unix file system names it, in UTF-16 from its UTF-8 bytes; empty outside Wine.
+std::wstring UnixPathOf(const std::string& path) {
   using UnixFileName = char*(CDECL*)(const WCHAR*);
   const auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   WCHAR wide[MAX_PATH] = {};
-  if (!unixFileName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return "";
+  if (!unixFileName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+    return L"";
   char* name = unixFileName(wide);
-  if (!name) return "";
-  const std::string unixPath = name;
+  if (!name) return L"";
+  WCHAR unixPath[4 * MAX_PATH] = {};
+  const int length = MultiByteToWideChar(CP_UTF8, 0, name, -1, unixPath, 4 * MAX_PATH);
   HeapFree(GetProcessHeap(), 0, name);
-  return unixPath;
+  return length > 0 ? unixPath : L"";
 }
 
 // Makes `link` a Unix symbolic link to `target` with ln, which Wine starts beside itself without a
-// handle to wait on: so until the link shows, within a deadline that fits an emulated Wine.
+// handle to wait on: so until the link shows, within a deadline that fits an emulated Wine. Wide,
+// since a Unix name need not fit the ANSI code page.
 bool MakeUnixLink(const std::string& link, const std::string& target) {
-  const std::string unixLink = UnixPathOf(link);
-  const std::string unixTarget = UnixPathOf(target);
+  const std::wstring unixLink = UnixPathOf(link);
+  const std::wstring unixTarget = UnixPathOf(target);
   if (unixLink.empty() || unixTarget.empty()) return false;
-  std::string commandLine = "/bin/ln -s -n -- \"" + unixTarget + "\" \"" + unixLink + "\"";
-  STARTUPINFOA startup = {};
+  std::wstring commandLine = L"/bin/ln -s -n -- \"" + unixTarget + L"\" \"" + unixLink + L"\"";
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA("Z:/bin/ln", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessW(L"Z:/bin/ln", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &info)) {
     return false;
   }
