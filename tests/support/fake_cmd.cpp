@@ -17,7 +17,8 @@
 // report on standard output and exit code 0. Every other command line goes to Wine's interpreter
 // unchanged, and its exit code is this program's.
 //
-// Its current folder, for each mklink, is appended to cmd-cwd.txt.
+// Its current folder, for each mklink, is appended to cmd-cwd.txt, and its process id replaces
+// cmd-pid.txt.
 //
 // cmd-refuse.txt there, when present, names links to refuse, one a line: each link whose path
 // ends with a line ("*" for every link) gets mklink's error for a missing privilege on standard
@@ -256,6 +257,8 @@ int main() {
   char current[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, current);
   AppendToFile(folder + "cmd-cwd.txt", std::string(current) + "\n");
+  DeleteFileA((folder + "cmd-pid.txt").c_str());
+  AppendToFile(folder + "cmd-pid.txt", std::to_string(GetCurrentProcessId()));
 
   const int code = Mklink(p + 7, ReadFileText(folder + "cmd-refuse.txt"));
   const int delayMs = std::atoi(ReadFileText(folder + "cmd-delay-ms.txt").c_str());

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -325,19 +326,19 @@ TEST_F(ConversionTest, PlantedInterpreterBesideTheProgramOrInItsCurrentFolderNev
   EXPECT_EQ(conversion_rig::ReadFileBytes(rig.Folder() + "cmd-cwd.txt"), everyStart);
 }
 
-// A process that `parentId` started and that still runs, or 0.
-DWORD RunningChildOf(DWORD parentId) {
-  DWORD child = 0;
+// True when the process `id` runs and `parentId` started it.
+bool RunsAsChildOf(DWORD id, DWORD parentId) {
+  bool found = false;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
   PROCESSENTRY32 entry = {};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot, &entry); more && !child;
+  for (BOOL more = Process32First(snapshot, &entry); more && !found;
        more = Process32Next(snapshot, &entry)) {
-    if (entry.th32ParentProcessID == parentId) child = entry.th32ProcessID;
+    found = entry.th32ProcessID == id && entry.th32ParentProcessID == parentId;
   }
   CloseHandle(snapshot);
-  return child;
+  return found;
 }
 
 // Closing the progress window part-way, by WM_CLOSE or by Esc, ends the process at once with 0,
@@ -373,8 +374,11 @@ TEST_P(ClosingPartWayTest, EndsAtOnceAndKeepsTheLinksMade) {
   const std::string slowLink = rig.Destination() + conversion_rig::PlanItems()[loggedBefore].name;
   ASSERT_TRUE(
       WaitUntil([&] { return GetFileAttributesA(slowLink.c_str()) != INVALID_FILE_ATTRIBUTES; }));
-  const DWORD standInId = RunningChildOf(ludvane.Id());
-  ASSERT_NE(standInId, 0u) << "no stand-in runs";
+  // The stand-in names itself: Wine reuses process ids, so the first process that names the
+  // program as its parent may be one left from an earlier program that had the same id.
+  const DWORD standInId = static_cast<DWORD>(std::strtoul(
+      conversion_rig::ReadFileBytes(rig.Folder() + "cmd-pid.txt").c_str(), nullptr, 10));
+  ASSERT_TRUE(RunsAsChildOf(standInId, ludvane.Id())) << "no stand-in runs";
   HANDLE standIn = OpenProcess(SYNCHRONIZE, FALSE, standInId);
   ASSERT_TRUE(standIn);
 
