@@ -374,8 +374,9 @@ TEST_P(ClosingPartWayTest, EndsAtOnceAndKeepsTheLinksMade) {
   const std::string slowLink = rig.Destination() + conversion_rig::PlanItems()[loggedBefore].name;
   ASSERT_TRUE(
       WaitUntil([&] { return GetFileAttributesA(slowLink.c_str()) != INVALID_FILE_ATTRIBUTES; }));
-  // The stand-in names itself: Wine reuses process ids, so the first process that names the
-  // program as its parent may be one left from an earlier program that had the same id.
+  // The stand-in names itself. Wine's own services and desktop process name as parent a process
+  // that ended long ago, and Wine reuses process ids: once the program has that id, the first
+  // process naming it as parent is one of those, which never ends.
   const DWORD standInId = static_cast<DWORD>(std::strtoul(
       conversion_rig::ReadFileBytes(rig.Folder() + "cmd-pid.txt").c_str(), nullptr, 10));
   ASSERT_TRUE(RunsAsChildOf(standInId, ludvane.Id())) << "no stand-in runs";
