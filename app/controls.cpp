@@ -11,17 +11,17 @@
 namespace app {
 namespace {
 
-constexpr char kTransparentLabelClass[] = "LudvaneTransparentLabel";
+constexpr wchar_t kTransparentLabelClass[] = L"LudvaneTransparentLabel";
 
 // Guards every label's caption: the link job reads captions from its own thread.
 std::mutex g_captionLock;
 
 struct LabelState {
-  std::string caption;
+  std::wstring caption;
 };
 
 LabelState* StateOf(HWND label) {
-  return reinterpret_cast<LabelState*>(GetWindowLongPtrA(label, GWLP_USERDATA));
+  return reinterpret_cast<LabelState*>(GetWindowLongPtrW(label, GWLP_USERDATA));
 }
 
 // Anti-aliased text drawn over itself grows heavier, and a label repaints alone whenever it is
@@ -29,14 +29,14 @@ LabelState* StateOf(HWND label) {
 void PaintParentBackground(HWND label, HDC dc, const RECT& client) {
   // The class brush may also be a system colour index plus one, which FillRect takes as well.
   const auto brush =
-      reinterpret_cast<HBRUSH>(GetClassLongPtrA(GetParent(label), GCLP_HBRBACKGROUND));
+      reinterpret_cast<HBRUSH>(GetClassLongPtrW(GetParent(label), GCLP_HBRBACKGROUND));
   if (brush) FillRect(dc, &client, brush);
 }
 
 void PaintLabel(HWND label) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(label, &paint);
-  const std::string caption = ReadCaption(label);
+  const std::wstring caption = ReadCaption(label);
   if (!caption.empty()) {
     RECT client;
     GetClientRect(label, &client);
@@ -47,7 +47,7 @@ void PaintLabel(HWND label) {
     // button face in a high-contrast one.
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     // A path is shown as it is: an "&" in it is no underline mark.
-    DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &client,
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &client,
               DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOCLIP | DT_NOPREFIX);
     SelectObject(dc, formerFont);
   }
@@ -57,11 +57,11 @@ void PaintLabel(HWND label) {
 LRESULT CALLBACK TransparentLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
       auto state = std::make_unique<LabelState>();
       if (create->lpszName) state->caption = create->lpszName;
       std::lock_guard<std::mutex> hold(g_captionLock);
-      SetWindowLongPtrA(label, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
+      SetWindowLongPtrW(label, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
       break;
     }
     case WM_NCDESTROY: {
@@ -69,7 +69,7 @@ LRESULT CALLBACK TransparentLabelProc(HWND label, UINT message, WPARAM wParam, L
       {
         std::lock_guard<std::mutex> hold(g_captionLock);
         state.reset(StateOf(label));
-        SetWindowLongPtrA(label, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(label, GWLP_USERDATA, 0);
       }
       break;
     }
@@ -80,16 +80,16 @@ LRESULT CALLBACK TransparentLabelProc(HWND label, UINT message, WPARAM wParam, L
       // Clicks fall through to the window beneath; a label runs nothing.
       return HTTRANSPARENT;
   }
-  return DefWindowProcA(label, message, wParam, lParam);
+  return DefWindowProcW(label, message, wParam, lParam);
 }
 
-HWND CreateChild(const char* className, DWORD exStyle, DWORD style, HWND parent, int id,
-                 const RECT& place, const char* caption) {
-  HWND child = CreateWindowExA(
+HWND CreateChild(const wchar_t* className, DWORD exStyle, DWORD style, HWND parent, int id,
+                 const RECT& place, const wchar_t* caption) {
+  HWND child = CreateWindowExW(
       exStyle, className, caption, WS_CHILD | WS_CLIPSIBLINGS | style, place.left, place.top,
       place.right - place.left, place.bottom - place.top, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                FALSE);
   return child;
 }
@@ -102,37 +102,37 @@ void RegisterControlClasses(HINSTANCE instance) {
                                         ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&commonClasses);
 
-  WNDCLASSA labelClass = {};
+  WNDCLASSW labelClass = {};
   labelClass.lpfnWndProc = TransparentLabelProc;
   labelClass.hInstance = instance;
-  labelClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  labelClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   labelClass.hbrBackground = nullptr;  // the parent's background shows through
   labelClass.lpszClassName = kTransparentLabelClass;
-  RegisterClassA(&labelClass);
+  RegisterClassW(&labelClass);
 }
 
-HWND CreatePushButton(HWND parent, int id, const RECT& place, const char* caption) {
-  return CreateChild("BUTTON", 0,
+HWND CreatePushButton(HWND parent, int id, const RECT& place, const wchar_t* caption) {
+  return CreateChild(L"BUTTON", 0,
                      WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE, parent, id,
                      place, caption);
 }
 
-HWND CreateTransparentLabel(HWND parent, int id, const RECT& place, const char* caption) {
+HWND CreateTransparentLabel(HWND parent, int id, const RECT& place, const wchar_t* caption) {
   return CreateChild(kTransparentLabelClass, WS_EX_TRANSPARENT, 0, parent, id, place, caption);
 }
 
-std::string ReadCaption(HWND label) {
+std::wstring ReadCaption(HWND label) {
   std::lock_guard<std::mutex> hold(g_captionLock);
   const LabelState* state = IsWindow(label) ? StateOf(label) : nullptr;
-  return state ? state->caption : std::string();
+  return state ? state->caption : std::wstring();
 }
 
-void WriteCaption(HWND label, const std::string& caption) {
+void WriteCaption(HWND label, const std::wstring& caption) {
   {
     std::lock_guard<std::mutex> hold(g_captionLock);
     if (LabelState* state = StateOf(label)) state->caption = caption;
   }
-  SetWindowTextA(label, caption.c_str());
+  SetWindowTextW(label, caption.c_str());
   // Repaint the parent's background under the label, and whatever lies over it, before the
   // label draws its new caption.
   HWND parent = GetParent(label);
@@ -145,7 +145,7 @@ void WriteCaption(HWND label, const std::string& caption) {
 }
 
 HWND CreateProgressBar(HWND parent, int id, const RECT& place, ProgressBar& bar) {
-  bar.window = CreateChild(PROGRESS_CLASSA, WS_EX_STATICEDGE, 0, parent, id, place, nullptr);
+  bar.window = CreateChild(PROGRESS_CLASSW, WS_EX_STATICEDGE, 0, parent, id, place, nullptr);
   SetProgressMaximum(bar, bar.maximum);
   SetProgressPosition(bar, bar.position);
   return bar.window;
@@ -153,13 +153,13 @@ HWND CreateProgressBar(HWND parent, int id, const RECT& place, ProgressBar& bar)
 
 void SetProgressMaximum(ProgressBar& bar, int32_t maximum) {
   bar.maximum = ClampProgressValue(maximum);
-  SendMessageA(bar.window, PBM_SETRANGE, 0,
+  SendMessageW(bar.window, PBM_SETRANGE, 0,
                MAKELPARAM(std::min(bar.minimum, bar.maximum), std::max(bar.minimum, bar.maximum)));
 }
 
 void SetProgressPosition(ProgressBar& bar, int32_t position) {
   bar.position = ClampProgressValue(position);
-  SendMessageA(bar.window, PBM_SETPOS,
+  SendMessageW(bar.window, PBM_SETPOS,
                static_cast<WPARAM>(ClampPositionIntoRange(bar.position, bar.minimum, bar.maximum)),
                0);
 }

@@ -14,17 +14,17 @@ namespace app {
 void RegisterControlClasses(HINSTANCE instance);
 
 // A standard push button: centred caption that wraps, never the default button.
-HWND CreatePushButton(HWND parent, int id, const RECT& place, const char* caption);
+HWND CreatePushButton(HWND parent, int id, const RECT& place, const wchar_t* caption);
 
 // A label without a background of its own that draws its caption onto its parent's background.
-HWND CreateTransparentLabel(HWND parent, int id, const RECT& place, const char* caption);
+HWND CreateTransparentLabel(HWND parent, int id, const RECT& place, const wchar_t* caption);
 
 // A copy of the label's caption; safe from any thread, it never waits for the label's thread.
-std::string ReadCaption(HWND label);
+std::wstring ReadCaption(HWND label);
 
 // Replaces the caption and repaints so that the old text never shows through the new one.
 // User-interface thread only.
-void WriteCaption(HWND label, const std::string& caption);
+void WriteCaption(HWND label, const std::wstring& caption);
 
 // A horizontal progress bar with its range and position as the system last wrote them.
 struct ProgressBar {

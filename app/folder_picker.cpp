@@ -51,20 +51,20 @@ class DisabledThreadWindows {
 
 }  // namespace
 
-std::string PickFolder(const char* title) {
+std::wstring PickFolder(const std::wstring& title) {
   DisabledThreadWindows disabled;
-  BROWSEINFOA browse = {};
+  BROWSEINFOW browse = {};
   browse.hwndOwner = disabled.active();
-  browse.pidlRoot = nullptr;        // the desktop
-  char displayName[MAX_PATH] = {};  // the picker writes the folder's name here
+  browse.pidlRoot = nullptr;           // the desktop
+  wchar_t displayName[MAX_PATH] = {};  // the picker writes the folder's name here
   browse.pszDisplayName = displayName;
-  browse.lpszTitle = title;
+  browse.lpszTitle = title.c_str();
   browse.ulFlags = BIF_EDITBOX;
   ItemList picked;
-  picked.items = SHBrowseForFolderA(&browse);
-  if (!picked.items) return std::string();
-  char path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListA(picked.items, path)) return std::string();
+  picked.items = SHBrowseForFolderW(&browse);
+  if (!picked.items) return std::wstring();
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListW(picked.items, path)) return std::wstring();
   return path;
 }
 

@@ -38,26 +38,27 @@ const char* AdviceFor(link::MissingCause cause) {
 // What the user is told when some items are not in place: how many and which, then for each
 // cause met, in the order met, the words of its first item and what to do. It never says the
 // links are done.
-std::string NotAllLinkedReport(const link::PlanOutcome& outcome) {
-  std::string report = std::string(texts::kNotAllLinkedHead) +
-                       std::to_string(outcome.missing.size()) + texts::kNotAllLinkedCount;
+std::wstring NotAllLinkedReport(const link::PlanOutcome& outcome) {
+  using texts::Wide;
+  std::wstring report = Wide(texts::kNotAllLinkedHead) + std::to_wstring(outcome.missing.size()) +
+                        Wide(texts::kNotAllLinkedCount);
   for (size_t i = 0; i < outcome.missing.size() && i < kNamesShown; ++i) {
-    if (i > 0) report += texts::kNameSeparator;
+    if (i > 0) report += Wide(texts::kNameSeparator);
     report += outcome.missing[i].name;
   }
-  if (outcome.missing.size() > kNamesShown) report += texts::kMoreNames;
+  if (outcome.missing.size() > kNamesShown) report += Wide(texts::kMoreNames);
   std::vector<link::MissingCause> causesTold;
   for (const link::MissingItem& item : outcome.missing) {
     bool told = false;
     for (link::MissingCause cause : causesTold) told = told || cause == item.cause;
     if (told) continue;
     causesTold.push_back(item.cause);
-    const std::string words =
-        item.cause == link::MissingCause::kNameTaken ? texts::kNameTakenWords : item.words;
-    if (!words.empty()) report += std::string("\n") + texts::kErrorWords + words;
-    if (const char* advice = AdviceFor(item.cause)) report += std::string("\n") + advice;
+    const std::wstring words =
+        item.cause == link::MissingCause::kNameTaken ? Wide(texts::kNameTakenWords) : item.words;
+    if (!words.empty()) report += L"\n" + Wide(texts::kErrorWords) + words;
+    if (const char* advice = AdviceFor(item.cause)) report += L"\n" + Wide(advice);
   }
-  return report + "\n\n" + texts::kRunAgainAdvice;
+  return report + L"\n\n" + Wide(texts::kRunAgainAdvice);
 }
 
 }  // namespace
@@ -66,22 +67,22 @@ std::atomic<int32_t> g_progressCount{0};
 
 DWORD WINAPI RunLinkJob(void* destinationError) {
   // Captions are read through the labels' own store, never by a message to their thread.
-  const std::string destination = ReadCaption(TargetField());
-  const std::string steam = ReadCaption(SteamLocationField());
+  const std::wstring destination = ReadCaption(TargetField());
+  const std::wstring steam = ReadCaption(SteamLocationField());
   const link::PlanOutcome outcome = link::RunLinkPlan(
       destination, steam, link::AttemptLink, [] { g_progressCount.fetch_add(1); },
       static_cast<unsigned long>(reinterpret_cast<uintptr_t>(destinationError)));
 
   // The timer belongs to the user-interface thread: ask it to stop, and to keep the progress
   // window from ending the process under the box that follows.
-  PostMessageA(ProgressWindow(), kPlanFinishedMessage, 0, 0);
+  PostMessageW(ProgressWindow(), kPlanFinishedMessage, 0, 0);
   if (outcome.missing.empty()) {
-    ShowJobMessage(texts::kFinishedText, false);
+    ShowJobMessage(texts::Wide(texts::kFinishedText), false);
     RequestProcessEnd(0);
   } else {
     // Telling the user the links are done would have them download the missing items again
     // through verification; the exit code says it too.
-    ShowJobMessage(NotAllLinkedReport(outcome).c_str(), true);
+    ShowJobMessage(NotAllLinkedReport(outcome), true);
     RequestProcessEnd(1);
   }
   return 0;

@@ -14,7 +14,7 @@ bool HandleEscapeKey(const MSG& message) {
   if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE || !message.hwnd) return false;
   HWND top = GetAncestor(message.hwnd, GA_ROOT);
   if (top != app::ProgressWindow() && GetParent(app::SteamLocationField()) != top) return false;
-  SendMessageA(top, WM_CLOSE, 0, 0);
+  SendMessageW(top, WM_CLOSE, 0, 0);
   return true;
 }
 
@@ -25,10 +25,10 @@ void LoadLibrariesFromSystemFolderOnly() {
   // Bound by name: Windows 7 has it only with its loader update.
   const auto setDefaultDirectories =
       reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void*>(
-          GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
   if (setDefaultDirectories && setDefaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   // Without it, at least the current folder leaves the search.
-  SetDllDirectoryA("");
+  SetDllDirectoryW(L"");
 }
 
 }  // namespace
@@ -44,10 +44,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   app::LoadMainWindow();
 
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (app::HandleTabKey(message) || HandleEscapeKey(message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   return 0;
 }

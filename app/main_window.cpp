@@ -17,9 +17,9 @@
 namespace app {
 namespace {
 
-constexpr char kMainWindowClass[] = "LudvaneMainWindow";
-constexpr char kSteamInstallKey[] = "SOFTWARE\\WOW6432Node\\Rockstar Games\\GTAV";
-constexpr char kSteamInstallValue[] = "InstallFolderSteam";
+constexpr wchar_t kMainWindowClass[] = L"LudvaneMainWindow";
+constexpr wchar_t kSteamInstallKey[] = L"SOFTWARE\\WOW6432Node\\Rockstar Games\\GTAV";
+constexpr wchar_t kSteamInstallValue[] = L"InstallFolderSteam";
 
 // Control identifiers; the captions' names are those the tool's users know the controls by.
 enum ControlId : int {
@@ -43,45 +43,45 @@ HWND g_focusBeforeDeactivation = nullptr;
 void FillSteamLocationFromRegistry() {
   const auto value = ReadRegistryText(HKEY_LOCAL_MACHINE, kSteamInstallKey, kSteamInstallValue);
   WriteCaption(g_steamLocation, value ? SteamFolderFromRegistryValue(*value)
-                                      : std::string(texts::kLookupFailedText));
+                                      : texts::Wide(texts::kLookupFailedText));
 }
 
 void ChooseFolderInto(HWND field, const char* pickerTitle) {
   // A cancelled picker empties the field.
-  WriteCaption(field, WithTrailingBackslash(PickFolder(pickerTitle)));
+  WriteCaption(field, WithTrailingBackslash(PickFolder(texts::Wide(pickerTitle))));
 }
 
 // A location passes only when it is a full path that names a folder that exists: links to a
 // missing folder would all dangle while the tool reported success, and a lone backslash or a
 // relative path would point them at whatever drive or folder is current.
-bool NamesExistingFolder(const std::string& location) {
+bool NamesExistingFolder(const std::wstring& location) {
   return IsFullFolderPath(location) && link::FolderExists(location);
 }
 
 // A game folder already at the Epic location is used only when it is a plain folder: through a
 // junction or link there, the links would land wherever it leads. Its entry is looked at without
 // following a link, so a link that leads nowhere is refused too.
-bool GameFolderUsable(const std::string& epicLocation) {
-  const std::string gameFolder = epicLocation + "GTAV";
+bool GameFolderUsable(const std::wstring& epicLocation) {
+  const std::wstring gameFolder = epicLocation + L"GTAV";
   return !link::EntryExists(gameFolder) || link::HoldPlainFolder(gameFolder).Valid();
 }
 
 // A share cannot hold junctions, and Windows does not follow links from a share to a local
 // drive; FAT32 and exFAT hold no links at all. What the system cannot tell passes.
-bool DestinationHoldsLinks(const std::string& epicLocation) {
-  if (epicLocation.compare(0, 2, "\\\\") == 0) return false;
+bool DestinationHoldsLinks(const std::wstring& epicLocation) {
+  if (epicLocation.compare(0, 2, L"\\\\") == 0) return false;
   const link::VolumeFacts volume = link::VolumeOf(epicLocation);
   return !volume.remote && FileSystemHoldsLinks(volume.fileSystem);
 }
 
 // What the run could not do as the user means it, each with its own message; null when the run
 // can go ahead. Each of these would otherwise run all the commands and report success.
-const char* RefusalOf(const std::string& steam, const std::string& epicLocation) {
+const char* RefusalOf(const std::wstring& steam, const std::wstring& epicLocation) {
   if (!link::HoldsAnyPlanName(steam)) return texts::kSteamFolderWithoutGameText;
-  const std::string fullEpic = link::FullPath(epicLocation);
+  const std::wstring fullEpic = link::FullPath(epicLocation);
   if (LastFolderIsGameFolder(fullEpic)) return texts::kEpicLocationIsGameFolderText;
   // Links made in the Steam copy, or around it, would change it or point into themselves.
-  if (PathsOverlap(fullEpic + "GTAV\\", link::FullPath(steam))) {
+  if (PathsOverlap(fullEpic + L"GTAV\\", link::FullPath(steam))) {
     return texts::kDestinationOverlapsSteamText;
   }
   if (!DestinationHoldsLinks(fullEpic)) return texts::kDestinationCannotHoldLinksText;
@@ -90,18 +90,18 @@ const char* RefusalOf(const std::string& steam, const std::string& epicLocation)
 }
 
 void OnStartClicked() {
-  const std::string steam = ReadCaption(g_steamLocation);
-  const std::string epicLocation = ReadCaption(g_epicLocation);
+  const std::wstring steam = ReadCaption(g_steamLocation);
+  const std::wstring epicLocation = ReadCaption(g_epicLocation);
   if (!NamesExistingFolder(steam) || !NamesExistingFolder(epicLocation) ||
       !GameFolderUsable(epicLocation)) {
-    ShowMessage(texts::kNoFolderChosenText);
+    ShowMessage(texts::Wide(texts::kNoFolderChosenText));
     return;
   }
   if (const char* refusal = RefusalOf(steam, epicLocation)) {
-    ShowMessage(refusal);
+    ShowMessage(texts::Wide(refusal));
     return;
   }
-  if (!AskYesNo(texts::kConfirmText)) return;
+  if (!AskYesNo(texts::Wide(texts::kConfirmText))) return;
   LoadProgressWindow();
   // Hidden, not destroyed: the link job reads the Steam location from it.
   ShowWindow(g_window, SW_HIDE);
@@ -142,7 +142,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
       EndProcessNow(0);
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -152,21 +152,22 @@ void RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 HWND LoadMainWindow() {
-  g_window = CreateTopLevelWindow({kMainWindowClass, texts::kMainWindowTitle, 784, 189,
+  const std::wstring title = texts::Wide(texts::kMainWindowTitle);
+  g_window = CreateTopLevelWindow({kMainWindowClass, title.c_str(), 784, 189,
                                    WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN});
   SetProcessEndWindow(g_window);
   g_startButton = CreatePushButton(g_window, kStartButton, Place(192, 112, 128, 32),
-                                   texts::kStartButtonCaption);
+                                   texts::Wide(texts::kStartButtonCaption).c_str());
   g_epicBrowseButton = CreatePushButton(g_window, kEpicBrowseButton, Place(648, 64, 128, 32),
-                                        texts::kEpicBrowseCaption);
-  g_epicLocation = CreateTransparentLabel(g_window, kEpicLocation, Place(120, 72, 520, 24), "");
+                                        texts::Wide(texts::kEpicBrowseCaption).c_str());
+  g_epicLocation = CreateTransparentLabel(g_window, kEpicLocation, Place(120, 72, 520, 24), L"");
   HWND epicCaption = CreateTransparentLabel(g_window, kEpicCaptionLabel, Place(0, 64, 104, 32),
-                                            texts::kEpicCaptionLabel);
+                                            texts::Wide(texts::kEpicCaptionLabel).c_str());
   HWND steamCaption = CreateTransparentLabel(g_window, kSteamCaptionLabel, Place(7, 8, 96, 32),
-                                             texts::kSteamCaptionLabel);
-  g_steamLocation = CreateTransparentLabel(g_window, kSteamLocation, Place(120, 13, 512, 24), "");
+                                             texts::Wide(texts::kSteamCaptionLabel).c_str());
+  g_steamLocation = CreateTransparentLabel(g_window, kSteamLocation, Place(120, 13, 512, 24), L"");
   g_steamBrowseButton = CreatePushButton(g_window, kSteamBrowseButton, Place(648, 11, 128, 32),
-                                         texts::kSteamBrowseCaption);
+                                         texts::Wide(texts::kSteamBrowseCaption).c_str());
   const HWND topFirst[] = {g_startButton, g_epicBrowseButton, g_epicLocation,     epicCaption,
                            steamCaption,  g_steamLocation,    g_steamBrowseButton};
   ArrangeAndShowControls(topFirst, sizeof(topFirst) / sizeof(topFirst[0]));

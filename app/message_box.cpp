@@ -7,20 +7,22 @@
 
 namespace app {
 
-void ShowMessage(const char* text) {
+void ShowMessage(const std::wstring& text) {
   FocusReturnsAfterDialog focus;
-  MessageBoxA(nullptr, text, texts::kMessageBoxCaption, MB_OK | MB_TASKMODAL);
+  MessageBoxW(nullptr, text.c_str(), texts::Wide(texts::kMessageBoxCaption).c_str(),
+              MB_OK | MB_TASKMODAL);
 }
 
-void ShowJobMessage(const char* text, bool isReport) {
+void ShowJobMessage(const std::wstring& text, bool isReport) {
   const UINT icon = isReport ? MB_ICONERROR : 0;
-  MessageBoxA(nullptr, text, texts::kMessageBoxCaption,
+  MessageBoxW(nullptr, text.c_str(), texts::Wide(texts::kMessageBoxCaption).c_str(),
               MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | icon);
 }
 
-bool AskYesNo(const char* text) {
+bool AskYesNo(const std::wstring& text) {
   FocusReturnsAfterDialog focus;
-  return MessageBoxA(nullptr, text, texts::kMessageBoxCaption, MB_YESNO | MB_TASKMODAL) == IDYES;
+  return MessageBoxW(nullptr, text.c_str(), texts::Wide(texts::kMessageBoxCaption).c_str(),
+                     MB_YESNO | MB_TASKMODAL) == IDYES;
 }
 
 }  // namespace app

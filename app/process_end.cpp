@@ -6,7 +6,7 @@ HWND g_processEndWindow = nullptr;
 }
 
 void EndStartedProcessesWithTheProgram() {
-  HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
   if (!job) return;
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
@@ -33,7 +33,7 @@ void EndProcessNow(UINT code) {
 
 void RequestProcessEnd(UINT code) {
   // A window message, not a thread message, so that a modal loop cannot drop it.
-  if (!PostMessageA(g_processEndWindow, kEndProcessMessage, code, 0)) {
+  if (!PostMessageW(g_processEndWindow, kEndProcessMessage, code, 0)) {
     // The user-interface thread cannot be asked (its window or queue is gone): never hang.
     TerminateProcess(GetCurrentProcess(), code);
   }

@@ -14,7 +14,7 @@
 namespace app {
 namespace {
 
-constexpr char kProgressWindowClass[] = "LudvaneProgressWindow";
+constexpr wchar_t kProgressWindowClass[] = L"LudvaneProgressWindow";
 constexpr int32_t kProgressMaximum = 35;
 constexpr int32_t kTickPeriodMs = 100;
 
@@ -32,7 +32,7 @@ WindowTimer g_timer;
 HANDLE g_linkJobThread = nullptr;  // open for the life of the process; the job ends it
 
 void PrepareAndStart() {
-  const std::string destination = ReadCaption(EpicLocationField()) + "GTAV\\";
+  const std::wstring destination = ReadCaption(EpicLocationField()) + L"GTAV\\";
   // Why the folder could not be made goes to the job, which tells it when nothing can be linked.
   const unsigned long creationError = link::CreateFolder(destination);
   WriteCaption(g_targetField, destination);
@@ -63,7 +63,7 @@ LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_DESTROY:
       EndProcessNow(0);
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -74,10 +74,10 @@ void RegisterProgressWindowClass(HINSTANCE instance) {
 
 HWND LoadProgressWindow() {
   g_window =
-      CreateTopLevelWindow({kProgressWindowClass, "", 503, 72, WS_CLIPCHILDREN | WS_MINIMIZEBOX});
-  HWND notice =
-      CreateTransparentLabel(g_window, kNoticeLabel, Place(40, 32, 424, 32), texts::kNoticeCaption);
-  g_targetField = CreateTransparentLabel(g_window, kTargetField, Place(112, 128, 248, 32), "");
+      CreateTopLevelWindow({kProgressWindowClass, L"", 503, 72, WS_CLIPCHILDREN | WS_MINIMIZEBOX});
+  HWND notice = CreateTransparentLabel(g_window, kNoticeLabel, Place(40, 32, 424, 32),
+                                       texts::Wide(texts::kNoticeCaption).c_str());
+  g_targetField = CreateTransparentLabel(g_window, kTargetField, Place(112, 128, 248, 32), L"");
   g_timer.owner = g_window;
   g_timer.id = kTimer;
   HWND bar = CreateProgressBar(g_window, kProgressBar, Place(8, 8, 488, 16), g_bar);

@@ -9,36 +9,16 @@ namespace app {
 
 namespace {
 
-// Where the character after the one at `i` starts, in the ANSI code page.
-size_t NextCharacter(const std::string& text, size_t i) {
-  const bool doubleByte = IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size();
-  return i + (doubleByte ? 2 : 1);
-}
-
-// The first backslash character at or after `from`; npos when there is none.
-size_t FindBackslash(const std::string& text, size_t from) {
-  for (size_t i = from; i < text.size(); i = NextCharacter(text, i)) {
-    if (text[i] == '\\') return i;
-  }
-  return std::string::npos;
-}
-
 // The path's folder names in upper case, without the empty ones that a doubled or trailing
-// backslash leaves. Taken through UTF-16 from the ANSI code page, so a double-byte character is
-// one character: one whose second byte is 0x5C is no separator, and one whose second byte is a
-// Latin letter is not changed by case.
-std::vector<std::wstring> UpperFolderNames(const std::string& path) {
+// backslash leaves.
+std::vector<std::wstring> UpperFolderNames(const std::wstring& path) {
   std::vector<std::wstring> names;
-  const int size = static_cast<int>(path.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
-  if (length <= 0) return names;
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.data(), size, &wide[0], length);
-  CharUpperBuffW(&wide[0], static_cast<DWORD>(length));
-  for (size_t start = 0; start < wide.size();) {
-    size_t end = wide.find(L'\\', start);
-    if (end == std::wstring::npos) end = wide.size();
-    if (end > start) names.push_back(wide.substr(start, end - start));
+  std::wstring upper = path;
+  if (!upper.empty()) CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+  for (size_t start = 0; start < upper.size();) {
+    size_t end = upper.find(L'\\', start);
+    if (end == std::wstring::npos) end = upper.size();
+    if (end > start) names.push_back(upper.substr(start, end - start));
     start = end + 1;
   }
   return names;
@@ -46,35 +26,32 @@ std::vector<std::wstring> UpperFolderNames(const std::string& path) {
 
 }  // namespace
 
-bool EndsInBackslash(const std::string& text) {
-  if (text.empty()) return false;
-  size_t lastCharacter = 0;
-  for (size_t i = 0; i < text.size(); i = NextCharacter(text, i)) lastCharacter = i;
-  return lastCharacter == text.size() - 1 && text.back() == '\\';
-}
+bool EndsInBackslash(const std::wstring& text) { return !text.empty() && text.back() == L'\\'; }
 
-bool IsFullFolderPath(const std::string& text) {
-  const auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  if (text.size() >= 3 && isLetter(text[0]) && text[1] == ':' && text[2] == '\\') return true;
-  if (text.compare(0, 2, "\\\\") != 0) return false;
+bool IsFullFolderPath(const std::wstring& text) {
+  const auto isLetter = [](wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+  };
+  if (text.size() >= 3 && isLetter(text[0]) && text[1] == L':' && text[2] == L'\\') return true;
+  if (text.compare(0, 2, L"\\\\") != 0) return false;
   // A server and a share of at least one character each; the device paths that start with
   // "\\.\" and "\\?\" name no server.
-  const size_t serverEnd = FindBackslash(text, 2);
-  if (serverEnd == std::string::npos || serverEnd == 2) return false;
-  const std::string server = text.substr(2, serverEnd - 2);
-  if (server == "." || server == "?") return false;
-  const size_t shareEnd = FindBackslash(text, serverEnd + 1);
-  return shareEnd != std::string::npos && shareEnd > serverEnd + 1;
+  const size_t serverEnd = text.find(L'\\', 2);
+  if (serverEnd == std::wstring::npos || serverEnd == 2) return false;
+  const std::wstring server = text.substr(2, serverEnd - 2);
+  if (server == L"." || server == L"?") return false;
+  const size_t shareEnd = text.find(L'\\', serverEnd + 1);
+  return shareEnd != std::wstring::npos && shareEnd > serverEnd + 1;
 }
 
-std::string WithTrailingBackslash(const std::string& path) {
+std::wstring WithTrailingBackslash(const std::wstring& path) {
   if (path.empty() || EndsInBackslash(path)) return path;
-  return path + '\\';
+  return path + L'\\';
 }
 
-std::string SteamFolderFromRegistryValue(const std::string& value) {
-  std::string folder = value.size() > 4 ? value.substr(0, value.size() - 4) : std::string();
-  return EndsInBackslash(folder) ? folder : folder + '\\';
+std::wstring SteamFolderFromRegistryValue(const std::wstring& value) {
+  std::wstring folder = value.size() > 4 ? value.substr(0, value.size() - 4) : std::wstring();
+  return EndsInBackslash(folder) ? folder : folder + L'\\';
 }
 
 int32_t ClampProgressValue(int64_t value) {
@@ -89,15 +66,15 @@ int32_t ClampPositionIntoRange(int32_t position, int32_t minimum, int32_t maximu
 
 int32_t NormalizedTimerPeriod(int32_t period) { return period < 0 ? 0 : period; }
 
-bool FileSystemHoldsLinks(const std::string& fileSystemName) {
-  std::string name = fileSystemName;
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+bool FileSystemHoldsLinks(const std::wstring& fileSystemName) {
+  std::wstring name = fileSystemName;
+  for (wchar_t& c : name) {
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
   }
-  return name != "FAT" && name != "FAT32" && name != "EXFAT";
+  return name != L"FAT" && name != L"FAT32" && name != L"EXFAT";
 }
 
-bool PathsOverlap(const std::string& one, const std::string& other) {
+bool PathsOverlap(const std::wstring& one, const std::wstring& other) {
   const std::vector<std::wstring> oneNames = UpperFolderNames(one);
   const std::vector<std::wstring> otherNames = UpperFolderNames(other);
   if (oneNames.empty() || otherNames.empty()) return false;
@@ -105,7 +82,7 @@ bool PathsOverlap(const std::string& one, const std::string& other) {
   return std::equal(oneNames.begin(), oneNames.begin() + shared, otherNames.begin());
 }
 
-bool LastFolderIsGameFolder(const std::string& path) {
+bool LastFolderIsGameFolder(const std::wstring& path) {
   const std::vector<std::wstring> names = UpperFolderNames(path);
   return !names.empty() && names.back() == L"GTAV";
 }
@@ -114,10 +91,10 @@ bool LastFolderIsGameFolder(const std::string& path) {
 // "%". The interpreter expands only what stands between two "%", so with fewer than two in all
 // nothing can expand, whatever names it defines: its dynamic ones, and any it may add at start
 // that no list of names could be sure to hold. A lone "%", as in "100%", stays as it is.
-bool InterpreterMayExpand(const std::string& steam, const std::string& epic) {
+bool InterpreterMayExpand(const std::wstring& steam, const std::wstring& epic) {
   int percents = 0;
-  for (const std::string* text : {&steam, &epic}) {
-    for (size_t i = 0; i < text->size(); i = NextCharacter(*text, i)) percents += (*text)[i] == '%';
+  for (const std::wstring* text : {&steam, &epic}) {
+    for (wchar_t c : *text) percents += c == L'%';
   }
   return percents >= 2;
 }

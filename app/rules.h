@@ -6,21 +6,20 @@
 
 namespace app {
 
-// True when the text's last character is a backslash. Walks the text by characters of the ANSI
-// code page: a double-byte character whose second byte is 0x5C is not a backslash.
-bool EndsInBackslash(const std::string& text);
+// True when the text's last character is a backslash.
+bool EndsInBackslash(const std::wstring& text);
 
 // True when the text is a full folder path: a drive letter with ":\", or a UNC path
 // "\\server\share\". A lone backslash or a relative path would be taken from the current
 // drive or folder, wherever that is.
-bool IsFullFolderPath(const std::string& text);
+bool IsFullFolderPath(const std::wstring& text);
 
 // A non-empty folder path gets a trailing backslash when it has none; the empty text stays empty.
-std::string WithTrailingBackslash(const std::string& path);
+std::wstring WithTrailingBackslash(const std::wstring& path);
 
-// The registry holds the game's folder with "GTAV" at its end: drop its last 4 bytes and make
-// sure what is left ends in a backslash (four bytes or fewer leave a lone backslash).
-std::string SteamFolderFromRegistryValue(const std::string& value);
+// The registry holds the game's folder with "GTAV" at its end: drop its last 4 characters and
+// make sure what is left ends in a backslash (four characters or fewer leave a lone backslash).
+std::wstring SteamFolderFromRegistryValue(const std::wstring& value);
 
 // The progress bar's values fit the control's 16-bit range.
 int32_t ClampProgressValue(int64_t value);
@@ -34,17 +33,17 @@ int32_t NormalizedTimerPeriod(int32_t period);
 // True unless the file system's name is FAT, FAT32 or exFAT (any case), which hold neither
 // symbolic links nor junctions. An unknown name, or none, passes: the name is all that tells,
 // since Wine reports no reparse-point support for any drive.
-bool FileSystemHoldsLinks(const std::string& fileSystemName);
+bool FileSystemHoldsLinks(const std::wstring& fileSystemName);
 
 // True when two full paths name the same folder or one lies inside the other: compared by whole
 // folder names, without regard to case, a trailing backslash or none.
-bool PathsOverlap(const std::string& one, const std::string& other);
+bool PathsOverlap(const std::wstring& one, const std::wstring& other);
 
 // True when the path's last folder is named GTAV, in any case.
-bool LastFolderIsGameFolder(const std::string& path);
+bool LastFolderIsGameFolder(const std::wstring& path);
 
 // True when the two locations together hold two or more "%": only then can the interpreter
 // expand a %NAME% in a command line that holds both.
-bool InterpreterMayExpand(const std::string& steam, const std::string& epic);
+bool InterpreterMayExpand(const std::wstring& steam, const std::wstring& epic);
 
 }  // namespace app

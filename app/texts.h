@@ -1,8 +1,21 @@
-// The system's own texts, as code-page-936 bytes for the ANSI (A) functions.
+// The system's own texts, as code-page-936 bytes, shown through Wide in UTF-16.
 // Each stands here once; the comment gives the characters.
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+
+#include "console/command_run.h"
+
 namespace texts {
+
+// The text in UTF-16, for the wide (W) functions: code page 936 is on every Windows from Vista
+// on, whatever its locale, so the texts read the same under any system locale. Empty for bytes
+// that are not code page 936.
+inline std::wstring Wide(const char* text) {
+  return console::TextFromCodePage(text, 936, MB_ERR_INVALID_CHARS);
+}
 
 // Ludvane [符号链接] 修改者：Tessquin 原作：Marlowick
 inline constexpr char kMainWindowTitle[] =

@@ -2,31 +2,31 @@
 
 namespace app {
 
-void RegisterTopLevelClass(HINSTANCE instance, const char* className, WNDPROC procedure) {
-  WNDCLASSEXA windowClass = {};
+void RegisterTopLevelClass(HINSTANCE instance, const wchar_t* className, WNDPROC procedure) {
+  WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-  windowClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                       GetSystemMetrics(SM_CXSMICON),
                                                       GetSystemMetrics(SM_CYSMICON), 0));
-  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   windowClass.lpszClassName = className;
-  RegisterClassExA(&windowClass);
+  RegisterClassExW(&windowClass);
 }
 
 HWND CreateTopLevelWindow(const WindowLook& look) {
   const int left = (GetSystemMetrics(SM_CXSCREEN) - look.width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - look.height) / 2;
-  HWND window = CreateWindowExA(0, look.className, look.title, look.style, left, top, look.width,
-                                look.height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND window = CreateWindowExW(0, look.className, look.title, look.style, left, top, look.width,
+                                look.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!window) return nullptr;
   // The system gives every overlapped window a title bar; a frameless look takes it off again.
   const DWORD unwanted = WS_CAPTION & ~look.style;
-  const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-  if (style & unwanted) SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(style & ~unwanted));
+  const DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+  if (style & unwanted) SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(style & ~unwanted));
   RECT outer;
   GetWindowRect(window, &outer);
   if (outer.right - outer.left != look.width || outer.bottom - outer.top != look.height ||
@@ -34,7 +34,7 @@ HWND CreateTopLevelWindow(const WindowLook& look) {
     SetWindowPos(window, nullptr, left, top, look.width, look.height,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
-  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                FALSE);
   return window;
 }

@@ -9,15 +9,15 @@ namespace app {
 
 // A top-level window's look. Sizes are outer sizes, frame included.
 struct WindowLook {
-  const char* className;
-  const char* title;
+  const wchar_t* className;
+  const wchar_t* title;
   int width;
   int height;
   DWORD style;
 };
 
 // Registers a top-level window class on the button-face background with the application's icon.
-void RegisterTopLevelClass(HINSTANCE instance, const char* className, WNDPROC procedure);
+void RegisterTopLevelClass(HINSTANCE instance, const wchar_t* className, WNDPROC procedure);
 
 // Creates the window hidden, centred on the screen, with exactly its outer size and the
 // default GUI font. The frame is exactly `look.style`: the title bar the system adds to an

@@ -23,7 +23,7 @@ void TraceCapturedRun(const char* step, bool ended, long result, unsigned long c
 namespace {
 
 unsigned long PlatformId() {
-  OSVERSIONINFOA info;
+  OSVERSIONINFOW info;
   std::memset(&info, 0, sizeof info);
   info.dwOSVersionInfoSize = sizeof info;
   // Every system that can still run this program is of the NT family.
@@ -34,7 +34,7 @@ unsigned long PlatformId() {
 #pragma warning(push)
 #pragma warning(disable : 4996)
 #endif
-  GetVersionExA(&info);
+  GetVersionExW(&info);
 #ifdef _MSC_VER
 #pragma warning(pop)
 #endif
@@ -42,20 +42,20 @@ unsigned long PlatformId() {
 }
 
 // The system folder, without a trailing backslash; empty when the system does not say.
-std::string SystemFolder() {
-  char folder[MAX_PATH + 1] = {};
-  const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-  if (length == 0 || length > MAX_PATH) return std::string();
-  return std::string(folder, length);
+std::wstring SystemFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length > MAX_PATH) return std::wstring();
+  return std::wstring(folder, length);
 }
 
 // The interpreter's full path in the system folder. Run elevated, the program must never start
 // a cmd.exe that someone dropped beside it or into its current folder, which is where a search
 // by name would look first.
-std::string InterpreterPath(const std::string& systemFolder, const std::string& prefix) {
-  if (systemFolder.empty()) return std::string();
+std::wstring InterpreterPath(const std::wstring& systemFolder, const std::wstring& prefix) {
+  if (systemFolder.empty()) return std::wstring();
   // The prefix's first word is the interpreter's file name.
-  return systemFolder + "\\" + prefix.substr(0, prefix.find(' '));
+  return systemFolder + L"\\" + prefix.substr(0, prefix.find(L' '));
 }
 
 // Reads exactly the `available` bytes the peek reported, so the read never blocks, and appends
@@ -91,13 +91,13 @@ bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_O
 
 }  // namespace
 
-std::string InterpreterPrefix(unsigned long platformId) {
+std::wstring InterpreterPrefix(unsigned long platformId) {
   // /d: no AutoRun command from the registry runs first, with the program's rights. /v:off: a
   // DelayedExpansion setting there cannot take a "!" out of a path.
-  return platformId == VER_PLATFORM_WIN32_NT ? "cmd.exe /d /v:off /c " : "command.com /c ";
+  return platformId == VER_PLATFORM_WIN32_NT ? L"cmd.exe /d /v:off /c " : L"command.com /c ";
 }
 
-std::string RunCapturedCommand(const std::string& command) {
+std::string RunCapturedCommand(const std::wstring& command) {
   SECURITY_ATTRIBUTES pipeAttributes;
   std::memset(&pipeAttributes, 0, sizeof pipeAttributes);
   pipeAttributes.nLength = sizeof pipeAttributes;
@@ -111,7 +111,7 @@ std::string RunCapturedCommand(const std::string& command) {
     SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
   }
 
-  STARTUPINFOA startup;
+  STARTUPINFOW startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
@@ -120,18 +120,19 @@ std::string RunCapturedCommand(const std::string& command) {
   startup.hStdOutput = writeEnd.Get();
   startup.hStdError = writeEnd.Get();
 
-  // CreateProcessA may write into the command line, so it gets its own copy.
-  const std::string prefix = InterpreterPrefix(PlatformId());
-  const std::string systemFolder = SystemFolder();
-  const std::string interpreter = InterpreterPath(systemFolder, prefix);
+  // CreateProcessW may write into the command line, so it gets its own copy. In UTF-16 to the
+  // end: a folder's name need not fit the ANSI code page.
+  const std::wstring prefix = InterpreterPrefix(PlatformId());
+  const std::wstring systemFolder = SystemFolder();
+  const std::wstring interpreter = InterpreterPath(systemFolder, prefix);
   PROCESS_INFORMATION info;
   std::memset(&info, 0, sizeof info);
   BOOL started = FALSE;
   for (int attempt = 1; !interpreter.empty(); ++attempt) {
-    std::string commandLine = prefix + command;
+    std::wstring commandLine = prefix + command;
     // The system folder as its current folder: one the program inherited may be a share, where
     // the interpreter would first print its warning about UNC paths, or a folder that goes away.
-    started = CreateProcessA(interpreter.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+    started = CreateProcessW(interpreter.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
                              nullptr, systemFolder.c_str(), &startup, &info);
     const DWORD startError = started ? 0 : GetLastError();
     TRACE_RUN("start", false, started, attempt, startError);
@@ -184,19 +185,16 @@ std::string RunCapturedCommand(const std::string& command) {
   return output;
 }
 
-std::string ConsoleTextToAnsi(const std::string& text) {
-  if (text.empty()) return text;
+std::wstring TextFromCodePage(const std::string& text, unsigned codePage, unsigned long flags) {
+  if (text.empty()) return std::wstring();
   const int size = static_cast<int>(text.size());
-  const int wideLength = MultiByteToWideChar(CP_OEMCP, 0, text.data(), size, nullptr, 0);
-  if (wideLength <= 0) return text;
-  std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-  MultiByteToWideChar(CP_OEMCP, 0, text.data(), size, &wide[0], wideLength);
-  const int ansiLength =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  if (ansiLength <= 0) return text;
-  std::string ansi(static_cast<size_t>(ansiLength), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &ansi[0], ansiLength, nullptr, nullptr);
-  return ansi;
+  const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, flags, text.data(), size, &wide[0], length);
+  return wide;
 }
+
+std::wstring ConsoleText(const std::string& text) { return TextFromCodePage(text, GetOEMCP()); }
 
 }  // namespace console

@@ -6,16 +6,21 @@
 namespace console {
 
 // "cmd.exe /d /v:off /c " on the Windows NT family (platform id 2), "command.com /c " otherwise.
-std::string InterpreterPrefix(unsigned long platformId);
+std::wstring InterpreterPrefix(unsigned long platformId);
 
 // Runs the interpreter prefix followed by `command` with its console hidden and returns every
 // byte it wrote to standard output and standard error, in order. Blocks until the child has
 // ended, keeping the calling thread's message queue serviced. Empty when nothing was read or
 // the child could not be started.
-std::string RunCapturedCommand(const std::string& command);
+std::string RunCapturedCommand(const std::wstring& command);
 
-// The interpreter writes its messages in the console's code page (OEM), which need not be the
-// ANSI code page the windows show: 437 against 1252 on an English Windows, for example.
-std::string ConsoleTextToAnsi(const std::string& text);
+// The text, bytes of the code page, in UTF-16. With MB_ERR_INVALID_CHARS as `flags`, a text
+// that is not valid in the code page gives the empty text; without, such bytes become U+FFFD
+// or the code page's default character.
+std::wstring TextFromCodePage(const std::string& text, unsigned codePage, unsigned long flags = 0);
+
+// The interpreter writes its messages to a pipe in the console's code page (OEM), whatever the
+// windows show: 437 on an English Windows, 936 on a Chinese one.
+std::wstring ConsoleText(const std::string& text);
 
 }  // namespace console

@@ -39,15 +39,15 @@ void SleepFor(int64_t dueTime) {
 
 void PumpEvents() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message != WM_QUIT) {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) break;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) && msg.message != WM_QUIT) {
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) break;
     if (msg.message == WM_QUIT) {
       // Posted between the two looks; it must stay for the thread's own message loop.
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
@@ -67,7 +67,7 @@ int64_t DueTimeFor(int32_t interval, int unit) {
 
 bool ResponsiveWait(int32_t interval, int unit) {
   const int64_t due = DueTimeFor(interval, unit);
-  ScopedHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
+  ScopedHandle timer(CreateWaitableTimerW(nullptr, FALSE, nullptr));
   LARGE_INTEGER dueTime;
   dueTime.QuadPart = due;
   if (!timer.Valid() || !SetWaitableTimer(timer.Get(), &dueTime, 0, nullptr, nullptr, FALSE)) {

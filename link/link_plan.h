@@ -13,13 +13,13 @@ namespace link {
 constexpr int kPlanItemCount = 36;
 
 // The 33 files at the top of the game folder, one text with the names joined by CR LF.
-extern const char kTopLevelFiles[];
+extern const wchar_t kTopLevelFiles[];
 
 // Splits a text at each CR LF; a text without one is a single name.
-std::vector<std::string> SplitAtLineBreaks(const std::string& text);
+std::vector<std::wstring> SplitAtLineBreaks(const std::wstring& text);
 
-using LinkMaker = std::function<LinkAttempt(const std::string& linkPath,
-                                            const std::string& sourcePath, int kind)>;
+using LinkMaker = std::function<LinkAttempt(const std::wstring& linkPath,
+                                            const std::wstring& sourcePath, int kind)>;
 
 // Why an item of the plan is not in place.
 enum class MissingCause {
@@ -31,11 +31,11 @@ enum class MissingCause {
 };
 
 // One item of the plan that is not in place, with its cause and the system's or the
-// interpreter's own words for it (in the ANSI code page; none for a name taken).
+// interpreter's own words for it (none for a name taken).
 struct MissingItem {
-  std::string name;
+  std::wstring name;
   MissingCause cause;
-  std::string words;
+  std::wstring words;
 };
 
 bool operator==(const MissingItem& a, const MissingItem& b);
@@ -50,7 +50,7 @@ struct PlanOutcome {
 
 // The cause of a refused link whose name is not there, by the interpreter's first line: mklink
 // prints the system's own words for the errors it meets.
-MissingCause CauseOfRefusal(const std::string& words);
+MissingCause CauseOfRefusal(const std::wstring& words);
 
 // Walks the plan for the destination game folder and the Steam game folder (both ending in a
 // backslash): creates the real folders the links sit in, makes each link through `makeLink`,
@@ -58,13 +58,13 @@ MissingCause CauseOfRefusal(const std::string& words);
 // folder that is not a plain folder, and each folder written into is held until the plan ends.
 // `destinationError` is the system's error from making the destination game folder, 0 if none:
 // it is the cause when that folder is not there.
-PlanOutcome RunLinkPlan(const std::string& destination, const std::string& steam,
+PlanOutcome RunLinkPlan(const std::wstring& destination, const std::wstring& steam,
                         const LinkMaker& makeLink, const std::function<void()>& itemDone,
                         unsigned long destinationError = 0);
 
 // True when the Steam game folder (ending in a backslash) holds at least one of the plan's 36
 // names, as a file or a folder. One that holds none is not the game's folder: every link would
 // dangle. Some are enough: the Epic client supplies the rest.
-bool HoldsAnyPlanName(const std::string& steam);
+bool HoldsAnyPlanName(const std::wstring& steam);
 
 }  // namespace link

@@ -9,7 +9,7 @@
 namespace link {
 namespace {
 
-using PathTest = BOOL(WINAPI*)(LPCSTR);
+using PathTest = BOOL(WINAPI*)(LPCWSTR);
 
 // shlwapi.dll, bound by name at first use from whichever thread comes first.
 struct PathLibrary {
@@ -18,12 +18,12 @@ struct PathLibrary {
   PathTest fileExists = nullptr;
 
   PathLibrary() {
-    module = LoadLibraryA("shlwapi.dll");
+    module = LoadLibraryW(L"shlwapi.dll");
     if (!module) return;
     isDirectory = reinterpret_cast<PathTest>(
-        reinterpret_cast<void*>(GetProcAddress(module, "PathIsDirectoryA")));
+        reinterpret_cast<void*>(GetProcAddress(module, "PathIsDirectoryW")));
     fileExists = reinterpret_cast<PathTest>(
-        reinterpret_cast<void*>(GetProcAddress(module, "PathFileExistsA")));
+        reinterpret_cast<void*>(GetProcAddress(module, "PathFileExistsW")));
   }
 };
 
@@ -40,35 +40,34 @@ bool IsPlainFolderAttributes(DWORD attributes) {
 
 // The path without its trailing backslash: with one, the system would resolve a link there and
 // name what it leads to. A drive's root keeps its backslash.
-std::string EntryOf(const std::string& path) {
-  if (path.empty()) return path;
-  const char* last = CharPrevA(path.c_str(), path.c_str() + path.size());
-  const bool endsInBackslash = last == path.c_str() + path.size() - 1 && *last == '\\';
-  if (!endsInBackslash || path.size() < 2 || path[path.size() - 2] == ':') return path;
+std::wstring EntryOf(const std::wstring& path) {
+  if (path.empty() || path.back() != L'\\' || path.size() < 2 || path[path.size() - 2] == L':') {
+    return path;
+  }
   return path.substr(0, path.size() - 1);
 }
 
 }  // namespace
 
-bool FolderExists(const std::string& path) {
+bool FolderExists(const std::wstring& path) {
   PathTest test = Library().isDirectory;
   return test && test(path.c_str()) == FILE_ATTRIBUTE_DIRECTORY;
 }
 
-bool FileExists(const std::string& path) {
+bool FileExists(const std::wstring& path) {
   PathTest test = Library().fileExists;
   return test && test(path.c_str()) == 1;
 }
 
-bool EntryExists(const std::string& path) {
-  return GetFileAttributesA(EntryOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+bool EntryExists(const std::wstring& path) {
+  return GetFileAttributesW(EntryOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 namespace {
 
 // A file or folder opened through any link on the way, for its identity only.
-console::ScopedHandle OpenForIdentity(const std::string& path) {
-  return console::ScopedHandle(CreateFileA(
+console::ScopedHandle OpenForIdentity(const std::wstring& path) {
+  return console::ScopedHandle(CreateFileW(
       path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
@@ -91,9 +90,9 @@ struct ReparseData {
 constexpr size_t kSymbolicLinkFlagsSize = sizeof(ULONG);  // symbolic links carry flags first
 
 // The target that the link at `name` stores; empty when it is no symbolic link or junction.
-std::wstring StoredLinkTarget(const std::string& name) {
+std::wstring StoredLinkTarget(const std::wstring& name) {
   console::ScopedHandle entry(
-      CreateFileA(EntryOf(name).c_str(), FILE_READ_ATTRIBUTES,
+      CreateFileW(EntryOf(name).c_str(), FILE_READ_ATTRIBUTES,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!entry.Valid()) return std::wstring();
@@ -127,7 +126,7 @@ std::wstring UpperWide(std::wstring text) {
 
 }  // namespace
 
-bool LeadsToSameItem(const std::string& name, const std::string& steamItem) {
+bool LeadsToSameItem(const std::wstring& name, const std::wstring& steamItem) {
   console::ScopedHandle atName = OpenForIdentity(name);
   console::ScopedHandle item = OpenForIdentity(steamItem);
   BY_HANDLE_FILE_INFORMATION nameFacts;
@@ -140,34 +139,29 @@ bool LeadsToSameItem(const std::string& name, const std::string& steamItem) {
   return !target.empty() && ReparseTargetNames(target, steamItem);
 }
 
-bool ReparseTargetNames(const std::wstring& target, const std::string& path) {
+bool ReparseTargetNames(const std::wstring& target, const std::wstring& path) {
   std::wstring stored = target;
   if (stored.compare(0, 4, L"\\??\\") == 0) stored.erase(0, 4);
-  const int size = static_cast<int>(path.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), size, nullptr, 0);
-  if (length <= 0) return false;
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.data(), size, &wide[0], length);
-  return UpperWide(stored) == UpperWide(wide);
+  return !path.empty() && UpperWide(stored) == UpperWide(path);
 }
 
-std::string SystemErrorText(unsigned long code) {
-  char* words = nullptr;
-  const DWORD length = FormatMessageA(
+std::wstring SystemErrorText(unsigned long code) {
+  wchar_t* words = nullptr;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&words), 0, nullptr);
-  std::string text = length && words ? std::string(words, length) : std::string();
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&words), 0, nullptr);
+  std::wstring text = length && words ? std::wstring(words, length) : std::wstring();
   if (words) LocalFree(words);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
     text.pop_back();
   }
   return text;
 }
 
-console::ScopedHandle HoldPlainFolder(const std::string& path) {
-  const std::string entry = EntryOf(path);
+console::ScopedHandle HoldPlainFolder(const std::wstring& path) {
+  const std::wstring entry = EntryOf(path);
   // Listing access, so that the sharing this handle denies binds every later open.
-  console::ScopedHandle folder(CreateFileA(
+  console::ScopedHandle folder(CreateFileW(
       entry.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!folder.Valid()) return {};
@@ -176,36 +170,36 @@ console::ScopedHandle HoldPlainFolder(const std::string& path) {
   BY_HANDLE_FILE_INFORMATION opened;
   if (!GetFileInformationByHandle(folder.Get(), &opened) ||
       !IsPlainFolderAttributes(opened.dwFileAttributes) ||
-      !IsPlainFolderAttributes(GetFileAttributesA(entry.c_str()))) {
+      !IsPlainFolderAttributes(GetFileAttributesW(entry.c_str()))) {
     return {};
   }
   return folder;
 }
 
-unsigned long CreateFolder(const std::string& path) {
-  if (CreateDirectoryA(path.c_str(), nullptr)) return 0;
+unsigned long CreateFolder(const std::wstring& path) {
+  if (CreateDirectoryW(path.c_str(), nullptr)) return 0;
   const DWORD error = GetLastError();
   return error == ERROR_ALREADY_EXISTS && FolderExists(path) ? 0 : error;
 }
 
-std::string FullPath(const std::string& path) {
-  const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (size == 0) return path;
-  std::string full(size, '\0');
-  const DWORD length = GetFullPathNameA(path.c_str(), size, &full[0], nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
   if (length == 0 || length >= size) return path;
   full.resize(length);
   return full;
 }
 
-VolumeFacts VolumeOf(const std::string& path) {
+VolumeFacts VolumeOf(const std::wstring& path) {
   VolumeFacts facts;
-  char root[MAX_PATH + 1] = {};
-  if (!GetVolumePathNameA(path.c_str(), root, sizeof root)) return facts;
-  facts.remote = GetDriveTypeA(root) == DRIVE_REMOTE;
-  char fileSystem[MAX_PATH + 1] = {};
-  if (GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
-                            sizeof fileSystem)) {
+  wchar_t root[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH + 1)) return facts;
+  facts.remote = GetDriveTypeW(root) == DRIVE_REMOTE;
+  wchar_t fileSystem[MAX_PATH + 1] = {};
+  if (GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                            MAX_PATH + 1)) {
     facts.fileSystem = fileSystem;
   }
   return facts;

@@ -9,46 +9,46 @@
 namespace link {
 
 // True when the path names an existing folder.
-bool FolderExists(const std::string& path);
+bool FolderExists(const std::wstring& path);
 
 // True when the path names an existing file or folder.
-bool FileExists(const std::string& path);
+bool FileExists(const std::wstring& path);
 
 // True when the path's last entry exists, a link there included, whether or not it leads to
 // anything.
-bool EntryExists(const std::string& path);
+bool EntryExists(const std::wstring& path);
 
 // True when the name, opened through whatever link stands there, is the Steam item itself: the
 // same volume and file index. Where either cannot be opened (a link to a Steam item that is
 // missing now), true when the name is a symbolic link or junction whose target is the item's path.
-bool LeadsToSameItem(const std::string& name, const std::string& steamItem);
+bool LeadsToSameItem(const std::wstring& name, const std::wstring& steamItem);
 
 // True when a reparse point's target, as the system stores it (with or without its "\??\"
 // prefix), names `path`: compared without regard to case or a trailing backslash.
-bool ReparseTargetNames(const std::wstring& target, const std::string& path);
+bool ReparseTargetNames(const std::wstring& target, const std::wstring& path);
 
-// The system's own words for an error code, in the ANSI code page, without the line break at
-// their end; empty when the system has none.
-std::string SystemErrorText(unsigned long code);
+// The system's own words for an error code, without the line break at their end; empty when the
+// system has none.
+std::wstring SystemErrorText(unsigned long code);
 
 // Opens the folder entry itself, never a folder that a link there leads to, and holds it open
 // sharing reading and writing but not deletion, so that nobody can rename or delete it, or put a
 // link in its place, while the handle lives. The handle is valid only when the entry is a plain
 // folder: one that exists and is not a junction, symbolic link or other reparse point.
-console::ScopedHandle HoldPlainFolder(const std::string& path);
+console::ScopedHandle HoldPlainFolder(const std::wstring& path);
 
 // Creates the last folder of the path. Returns 0 when it was made or a folder is there already,
 // otherwise the system's error code (a missing parent, a drive or a guard that refuses it).
-unsigned long CreateFolder(const std::string& path);
+unsigned long CreateFolder(const std::wstring& path);
 
-// The full path the system makes of `path` (GetFullPathNameA); the path itself when it cannot.
-std::string FullPath(const std::string& path);
+// The full path the system makes of `path` (GetFullPathNameW); the path itself when it cannot.
+std::wstring FullPath(const std::wstring& path);
 
 // What the system tells of the volume that holds a path; each fact it cannot tell stays as here.
 struct VolumeFacts {
-  bool remote = false;     // its root is a network drive
-  std::string fileSystem;  // the file system's name, such as "NTFS"
+  bool remote = false;      // its root is a network drive
+  std::wstring fileSystem;  // the file system's name, such as "NTFS"
 };
-VolumeFacts VolumeOf(const std::string& path);
+VolumeFacts VolumeOf(const std::wstring& path);
 
 }  // namespace link
