@@ -45,8 +45,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::vector<std::string> lines = bare_run::PlanLines(rig.Destination(), rig.Steam());
+  // The program's way takes the lines in UTF-16, as CreateProcessA would have made them.
+  std::vector<std::wstring> wideLines;
+  for (const std::string& line : lines)
+    wideLines.push_back(console::TextFromCodePage(line, CP_ACP));
   bare_run::MakeDestinationFolders(rig.Destination());
-  const std::string check = console::RunCapturedCommand(lines[1]);
+  const std::string check = console::RunCapturedCommand(wideLines[1]);
   if (!link::OutputShowsLinkMade(check) || rig.LoggedCommands().size() != 1) {
     std::fprintf(stderr, "the stand-in interpreter did not answer:\n%s\n", check.c_str());
     return 1;
@@ -68,7 +72,7 @@ int main(int argc, char** argv) {
       double wall = 0;
       if (capturedNow) {
         const double start = bare_run::Now();
-        for (const std::string& line : lines) {
+        for (const std::wstring& line : wideLines) {
           linksMade += link::OutputShowsLinkMade(console::RunCapturedCommand(line)) ? 1 : 0;
         }
         wall = bare_run::Now() - start;

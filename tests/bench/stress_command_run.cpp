@@ -95,6 +95,8 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5000;
   const std::string last = "last-bytes-" + Pattern(40);
   const std::string viaChild = ConsoleWriterCommand("out " + last);
+  const std::wstring wideEcho = console::TextFromCodePage("echo " + last, CP_ACP);
+  const std::wstring wideViaChild = console::TextFromCodePage(viaChild, CP_ACP);
 
   std::map<std::string, int> allWays, wrongWays;
   int wrong[2] = {0, 0}, empty = 0, shown = 0;
@@ -103,7 +105,7 @@ int main(int argc, char** argv) {
   for (int run = 0; run < rounds; ++run) {
     const bool echo = run % 2 == 0;
     steps.clear();
-    const std::string output = console::RunCapturedCommand(echo ? "echo " + last : viaChild);
+    const std::string output = console::RunCapturedCommand(echo ? wideEcho : wideViaChild);
     const int passes =
         static_cast<int>(std::count_if(steps.begin(), steps.end(), [](const Step& s) {
           return s.name == "peek" || s.name == "no pipe";

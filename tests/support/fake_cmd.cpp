@@ -6,15 +6,17 @@
 // program passes on to its children, or beside it when that is not set.
 //
 // Every mklink command line is appended to cmd-log.txt there, one line each: the bytes after
-// the program name and the blanks that follow it, as Windows passed them (so
-// "cmd.exe /d /v:off /c mklink ..." is logged as "/d /v:off /c mklink ..."). Switches before
-// /c change nothing here.
+// the program name and the blanks that follow it, in the ANSI code page (so
+// "cmd.exe /d /v:off /c mklink ..." is logged as "/d /v:off /c mklink ..."); and to
+// cmd-log-utf8.txt the same, as Windows passed it in UTF-16 (GetCommandLineW), in UTF-8, since a
+// folder's name need not fit the ANSI code page. Switches before /c change nothing here.
 //
 // It imitates mklink: mklink "L" "T" and mklink /J "L" "T" make L a Unix symbolic link to T, which
 // Wine opens through to T as Windows opens a link, when T exists; for a T that does not, L is a
 // small file naming T, or a folder. An existing L, or a missing folder on the way, gets mklink's
 // error (the system's own words) on standard error and exit code 1; a made link gets mklink's
-// report on standard output and exit code 0. Every other command line goes to Wine's interpreter
+// report on standard output and exit code 0, both in the console's code page (OEM) as the
+// interpreter writes them. Every other command line goes to Wine's interpreter
 // unchanged, and its exit code is this program's.
 //
 // Its current folder, for each mklink, is appended to cmd-cwd.txt, and its process id replaces
@@ -71,8 +73,9 @@ int HandOver() {
 }
 
 // The command line after the program name, which may be quoted, and its following blanks.
-std::string ArgumentsOf(const char* commandLine) {
-  const char* p = commandLine;
+template <typename Char>
+std::basic_string<Char> ArgumentsOf(const Char* commandLine) {
+  const Char* p = commandLine;
   if (*p == '"') {
     ++p;
     while (*p && *p != '"') ++p;
@@ -105,27 +108,45 @@ std::string ReadFileText(const std::string& path) {
   return text;
 }
 
-std::string SystemWords(DWORD code) {
-  char words[512] = {};
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                 words, sizeof words, nullptr);
+// The text in the code page.
+std::string Bytes(const std::wstring& text, UINT codePage) {
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string bytes(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), size, &bytes[0], length, nullptr, nullptr);
+  return bytes;
+}
+
+std::wstring Wide(const std::string& bytes) {
+  const int size = static_cast<int>(bytes.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring text(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &text[0], length);
+  return text;
+}
+
+std::wstring SystemWords(DWORD code) {
+  wchar_t words[512] = {};
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                 words, 512, nullptr);
   return words;
 }
 
-std::string WithoutTrailingBackslash(std::string path) {
-  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+std::wstring WithoutTrailingBackslash(std::wstring path) {
+  if (path.size() > 3 && path.back() == L'\\') path.pop_back();
   return path;
 }
 
 // The path as the Unix file system names it, in UTF-16 from its UTF-8 bytes; empty outside Wine.
-std::wstring UnixPathOf(const std::string& path) {
+std::wstring UnixPathOf(const std::wstring& path) {
   using UnixFileName = char*(CDECL*)(const WCHAR*);
   const auto unixFileName = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  WCHAR wide[MAX_PATH] = {};
-  if (!unixFileName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
-    return L"";
-  char* name = unixFileName(wide);
+  if (!unixFileName) return L"";
+  char* name = unixFileName(path.c_str());
   if (!name) return L"";
   WCHAR unixPath[4 * MAX_PATH] = {};
   const int length = MultiByteToWideChar(CP_UTF8, 0, name, -1, unixPath, 4 * MAX_PATH);
@@ -136,7 +157,7 @@ std::wstring UnixPathOf(const std::string& path) {
 // Makes `link` a Unix symbolic link to `target` with ln, which Wine starts beside itself without a
 // handle to wait on: so until the link shows, within a deadline that fits an emulated Wine. Wide,
 // since a Unix name need not fit the ANSI code page.
-bool MakeUnixLink(const std::string& link, const std::string& target) {
+bool MakeUnixLink(const std::wstring& link, const std::wstring& target) {
   const std::wstring unixLink = UnixPathOf(link);
   const std::wstring unixTarget = UnixPathOf(target);
   if (unixLink.empty() || unixTarget.empty()) return false;
@@ -151,24 +172,27 @@ bool MakeUnixLink(const std::string& link, const std::string& target) {
   if (info.hThread) CloseHandle(info.hThread);
   if (info.hProcess) CloseHandle(info.hProcess);
   for (int waited = 0; waited < 60000; waited += 5) {
-    if (GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
     Sleep(5);
   }
   return false;
 }
 
-void Write(DWORD stream, const std::string& text) {
+// Writes the text in the console's code page, as the interpreter does.
+void Write(DWORD stream, const std::wstring& text) {
+  const std::string bytes = Bytes(text, GetOEMCP());
   DWORD written = 0;
-  WriteFile(GetStdHandle(stream), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+            nullptr);
 }
 
 // Reads a quoted path at `p` as cmd.exe does: everything up to the closing quote, backslashes
 // included. Leaves `p` after it.
-bool NextQuoted(const char*& p, std::string& path) {
-  while (*p == ' ') ++p;
-  if (*p != '"') return false;
-  const char* start = ++p;
-  while (*p && *p != '"') ++p;
+bool NextQuoted(const wchar_t*& p, std::wstring& path) {
+  while (*p == L' ') ++p;
+  if (*p != L'"') return false;
+  const wchar_t* start = ++p;
+  while (*p && *p != L'"') ++p;
   if (!*p) return false;
   path.assign(start, p);
   ++p;
@@ -176,56 +200,56 @@ bool NextQuoted(const char*& p, std::string& path) {
 }
 
 // True when a line of `refusals` is "*" or ends `link`.
-bool Refused(const std::string& link, const std::string& refusals) {
+bool Refused(const std::wstring& link, const std::wstring& refusals) {
   size_t start = 0;
   while (start < refusals.size()) {
-    size_t end = refusals.find('\n', start);
-    if (end == std::string::npos) end = refusals.size();
-    std::string line = refusals.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t end = refusals.find(L'\n', start);
+    if (end == std::wstring::npos) end = refusals.size();
+    std::wstring line = refusals.substr(start, end - start);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
     const bool endsLink = line.size() <= link.size() &&
                           link.compare(link.size() - line.size(), line.size(), line) == 0;
-    if (line == "*" || (!line.empty() && endsLink)) return true;
+    if (line == L"*" || (!line.empty() && endsLink)) return true;
     start = end + 1;
   }
   return false;
 }
 
 // Makes the link, unless `refusals` names it; returns mklink's exit code.
-int Mklink(const char* p, const std::string& refusals) {
-  const bool junction = strncmp(p, "/J ", 3) == 0;
+int Mklink(const wchar_t* p, const std::wstring& refusals) {
+  const bool junction = wcsncmp(p, L"/J ", 3) == 0;
   if (junction) p += 3;
-  std::string link;
-  std::string target;
+  std::wstring link;
+  std::wstring target;
   if (!NextQuoted(p, link) || !NextQuoted(p, target)) {
-    Write(STD_ERROR_HANDLE, "The syntax of the command is incorrect.\r\n");
+    Write(STD_ERROR_HANDLE, L"The syntax of the command is incorrect.\r\n");
     return 1;
   }
   if (Refused(link, refusals)) {
-    Write(STD_ERROR_HANDLE, "You do not have sufficient privilege to perform this operation.\r\n");
+    Write(STD_ERROR_HANDLE, L"You do not have sufficient privilege to perform this operation.\r\n");
     return 1;
   }
-  const std::string entry = WithoutTrailingBackslash(link);
-  if (GetFileAttributesA(entry.c_str()) != INVALID_FILE_ATTRIBUTES) {
+  const std::wstring entry = WithoutTrailingBackslash(link);
+  if (GetFileAttributesW(entry.c_str()) != INVALID_FILE_ATTRIBUTES) {
     Write(STD_ERROR_HANDLE, SystemWords(ERROR_ALREADY_EXISTS));
     return 1;
   }
-  const std::string parent = entry.substr(0, entry.find_last_of('\\') + 1);
-  if (GetFileAttributesA(parent.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  const std::wstring parent = entry.substr(0, entry.find_last_of(L'\\') + 1);
+  if (GetFileAttributesW(parent.c_str()) == INVALID_FILE_ATTRIBUTES) {
     Write(STD_ERROR_HANDLE, SystemWords(ERROR_PATH_NOT_FOUND));
     return 1;
   }
   bool made;
-  if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+  if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
     made = MakeUnixLink(entry, WithoutTrailingBackslash(target));
   } else if (junction) {
-    made = CreateDirectoryA(link.c_str(), nullptr) != 0;
+    made = CreateDirectoryW(link.c_str(), nullptr) != 0;
   } else {
-    HANDLE file = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    HANDLE file = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     made = file != INVALID_HANDLE_VALUE;
     if (made) {
-      const std::string content = "link to " + target;
+      const std::string content = "link to " + Bytes(target, CP_ACP);
       DWORD written = 0;
       WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
       CloseHandle(file);
@@ -235,32 +259,33 @@ int Mklink(const char* p, const std::string& refusals) {
     Write(STD_ERROR_HANDLE, SystemWords(ERROR_PATH_NOT_FOUND));
     return 1;
   }
-  Write(STD_OUTPUT_HANDLE, (junction ? "Junction created for " : "symbolic link created for ") +
-                               link + " <<===>> " + target + "\r\n");
+  Write(STD_OUTPUT_HANDLE, (junction ? L"Junction created for " : L"symbolic link created for ") +
+                               link + L" <<===>> " + target + L"\r\n");
   return 0;
 }
 
 }  // namespace
 
 int main() {
-  const std::string arguments = ArgumentsOf(GetCommandLineA());
-  const char* p = arguments.c_str();
-  while (*p == '/' && p[1] != 'c') {
-    while (*p && *p != ' ') ++p;
-    while (*p == ' ') ++p;
+  const std::wstring arguments = ArgumentsOf(GetCommandLineW());
+  const wchar_t* p = arguments.c_str();
+  while (*p == L'/' && p[1] != L'c') {
+    while (*p && *p != L' ') ++p;
+    while (*p == L' ') ++p;
   }
-  if (strncmp(p, "/c mklink ", 10) != 0) return HandOver();
+  if (wcsncmp(p, L"/c mklink ", 10) != 0) return HandOver();
   p += 3;
 
   const std::string folder = FilesFolder();
-  AppendToFile(folder + "cmd-log.txt", arguments + "\n");
+  AppendToFile(folder + "cmd-log.txt", ArgumentsOf(GetCommandLineA()) + "\n");
+  AppendToFile(folder + "cmd-log-utf8.txt", Bytes(arguments, CP_UTF8) + "\n");
   char current[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, current);
   AppendToFile(folder + "cmd-cwd.txt", std::string(current) + "\n");
   DeleteFileA((folder + "cmd-pid.txt").c_str());
   AppendToFile(folder + "cmd-pid.txt", std::to_string(GetCurrentProcessId()));
 
-  const int code = Mklink(p + 7, ReadFileText(folder + "cmd-refuse.txt"));
+  const int code = Mklink(p + 7, Wide(ReadFileText(folder + "cmd-refuse.txt")));
   const int delayMs = std::atoi(ReadFileText(folder + "cmd-delay-ms.txt").c_str());
   if (delayMs > 0) Sleep(static_cast<DWORD>(delayMs));
   return code;

@@ -38,13 +38,16 @@ struct Outcome {
   std::string output;
 };
 
+// The command, ASCII here, as the interpreter gets it: in UTF-16.
+std::string RunCommand(const std::string& command) {
+  return console::RunCapturedCommand(console::TextFromCodePage(command, CP_ACP));
+}
+
 // A run that hangs must fail the test, not the whole test program.
 Outcome RunWithDeadline(const std::string& command, std::chrono::seconds limit) {
   auto result = std::make_shared<std::promise<std::string>>();
   std::future<std::string> done = result->get_future();
-  std::thread([result, command] {
-    result->set_value(console::RunCapturedCommand(command));
-  }).detach();
+  std::thread([result, command] { result->set_value(RunCommand(command)); }).detach();
   if (done.wait_for(limit) != std::future_status::ready) return {false, std::string()};
   return {true, done.get()};
 }
@@ -103,10 +106,10 @@ const std::string kUnstartable = "echo " + std::string(40000, 'x');
 }  // namespace
 
 TEST(CapturedCommandRun, ReturnsExactlyWhatTheCommandWrote) {
-  EXPECT_EQ(console::RunCapturedCommand("echo hello world"), "hello world\r\n");
-  EXPECT_EQ(console::RunCapturedCommand("rem writes nothing"), "");
+  EXPECT_EQ(RunCommand("echo hello world"), "hello world\r\n");
+  EXPECT_EQ(RunCommand("rem writes nothing"), "");
   // Both streams go into the one pipe, so the result follows the order of writing.
-  EXPECT_EQ(console::RunCapturedCommand("echo one& echo two>&2& echo three& echo four>&2"),
+  EXPECT_EQ(RunCommand("echo one& echo two>&2& echo three& echo four>&2"),
             "one\r\ntwo\r\nthree\r\nfour\r\n");
 }
 
@@ -121,10 +124,9 @@ TEST(CapturedCommandRun, KeepsEveryByteOfOutputLargerThanThePipe) {
 }
 
 TEST(CapturedCommandRun, JoinsPiecesInTheOrderTheyArrive) {
-  EXPECT_EQ(
-      console::RunCapturedCommand("<nul set /p =one& " + Pause(10000) + "& <nul set /p =two& " +
-                                  Pause(10000) + "& <nul set /p =three"),
-      "onetwothree");
+  EXPECT_EQ(RunCommand("<nul set /p =one& " + Pause(10000) + "& <nul set /p =two& " + Pause(10000) +
+                       "& <nul set /p =three"),
+            "onetwothree");
 }
 
 TEST(CapturedCommandRun, ZeroByteDropsOnlyTheRestOfItsOwnPiece) {
@@ -133,7 +135,7 @@ TEST(CapturedCommandRun, ZeroByteDropsOnlyTheRestOfItsOwnPiece) {
   const ScratchFile zero("zero.txt", std::string("ab\0cd", 5));
   std::string output;
   for (int pause : {30000, 120000, 500000}) {
-    output = console::RunCapturedCommand(zero.Type() + "& " + Pause(pause) + "& <nul set /p =ef");
+    output = RunCommand(zero.Type() + "& " + Pause(pause) + "& <nul set /p =ef");
     if (output != "ab") break;
   }
   EXPECT_EQ(output, "abef");
@@ -156,7 +158,7 @@ TEST(CapturedCommandRun, NoByteLostWhenTheChildEndsRightAfterWriting) {
     const bool echo = turn == files.size();
     const std::string command = echo ? "echo " + last : files[turn]->Type();
     const std::string expected = echo ? last + "\r\n" : files[turn]->Bytes();
-    const std::string output = console::RunCapturedCommand(command);
+    const std::string output = RunCommand(command);
     if (output != expected && incomplete++ == 0) {
       firstWrong = command + " gave " + std::to_string(output.size()) + " of " +
                    std::to_string(expected.size()) + " bytes, ending [" +
@@ -175,26 +177,26 @@ TEST(CapturedCommandRun, ExitCode259EndsTheRunLikeAnyOther) {
 
 TEST(CapturedCommandRun, ChildThatCannotStartGivesEmptyTextAtOnce) {
   const Clock::time_point start = Clock::now();
-  EXPECT_EQ(console::RunCapturedCommand(kUnstartable), "");
+  EXPECT_EQ(RunCommand(kUnstartable), "");
   EXPECT_LT(MillisecondsSince(start), 1000);
 }
 
 TEST(CapturedCommandRun, LeavesNoHandleOpen) {
-  console::RunCapturedCommand("echo warm up");
+  RunCommand("echo warm up");
   const int before = CountOpenHandles();
   for (int i = 0; i < 20; ++i) {
-    console::RunCapturedCommand("echo x");
-    console::RunCapturedCommand(ConsoleWriterCommand("out a err b"));
-    console::RunCapturedCommand(kUnstartable);
+    RunCommand("echo x");
+    RunCommand(ConsoleWriterCommand("out a err b"));
+    RunCommand(kUnstartable);
   }
   // A little slack for handles the system opens lazily; a leak per run is far more.
   EXPECT_LE(CountOpenHandles(), before + 5);
 }
 
 TEST(CapturedCommandRun, InterpreterFollowsThePlatformFamily) {
-  EXPECT_EQ(console::InterpreterPrefix(VER_PLATFORM_WIN32_NT), "cmd.exe /d /v:off /c ");
+  EXPECT_EQ(console::InterpreterPrefix(VER_PLATFORM_WIN32_NT), L"cmd.exe /d /v:off /c ");
   for (unsigned long older : {0ul, 1ul, 7ul}) {
-    EXPECT_EQ(console::InterpreterPrefix(older), "command.com /c ");
+    EXPECT_EQ(console::InterpreterPrefix(older), L"command.com /c ");
   }
 }
 

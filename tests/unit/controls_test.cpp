@@ -73,18 +73,20 @@ TEST_F(ControlsTest, TimerRunsOnlyWhileItsPeriodIsAboveZero) {
 }
 
 TEST_F(ControlsTest, LabelCaptionIsKeptWholeAndReadableAfterTheLabelIsGone) {
-  HWND label = app::CreateTransparentLabel(window_, 2, app::Place(120, 13, 512, 24), "start");
+  HWND label = app::CreateTransparentLabel(window_, 2, app::Place(120, 13, 512, 24), L"start");
   ASSERT_TRUE(label);
-  EXPECT_EQ("start", app::ReadCaption(label));
+  EXPECT_EQ(L"start", app::ReadCaption(label));
 
-  const std::string longCaption = "D:\\" + std::string(2 * MAX_PATH, 'x') + "\\";
+  // 한국어: a caption need not fit the ANSI code page.
+  const std::wstring longCaption =
+      L"D:\\\uD55C\uAD6D\uC5B4\\" + std::wstring(2 * MAX_PATH, L'x') + L"\\";
   app::WriteCaption(label, longCaption);
   EXPECT_EQ(longCaption, app::ReadCaption(label));
-  app::WriteCaption(label, "");
-  EXPECT_EQ("", app::ReadCaption(label));
+  app::WriteCaption(label, L"");
+  EXPECT_EQ(L"", app::ReadCaption(label));
 
   DestroyWindow(label);
-  EXPECT_EQ("", app::ReadCaption(label)) << "a caption read never touches a freed label";
+  EXPECT_EQ(L"", app::ReadCaption(label)) << "a caption read never touches a freed label";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr char kScratchKey[] = "Software\\LudvaneTests\\RegistryText";
+constexpr wchar_t kScratchKeyW[] = L"Software\\LudvaneTests\\RegistryText";
 
 class RegistryTextTest : public ::testing::Test {
  protected:
@@ -27,69 +28,75 @@ class RegistryTextTest : public ::testing::Test {
   // Stores exactly these bytes with this type.
   void Store(DWORD type, const std::string& bytes) {
     ASSERT_EQ(ERROR_SUCCESS,
-              RegSetValueExA(key_, "Value", 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+              RegSetValueExW(key_, L"Value", 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                              static_cast<DWORD>(bytes.size())));
   }
 
-  std::optional<std::string> Read() const {
-    return app::ReadRegistryText(HKEY_CURRENT_USER, kScratchKey, "Value");
+  // Stores exactly these UTF-16 characters with this type.
+  void Store(DWORD type, const std::wstring& text) {
+    Store(type,
+          std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+  }
+
+  std::optional<std::wstring> Read() const {
+    return app::ReadRegistryText(HKEY_CURRENT_USER, kScratchKeyW, L"Value");
   }
 
   HKEY key_ = nullptr;
 };
 
-TEST_F(RegistryTextTest, TextValueIsReadUpToItsFirstZeroByte) {
-  Store(REG_SZ, std::string("D:\\Games\\GTAV\0", 14));
-  EXPECT_EQ("D:\\Games\\GTAV", Read());
+TEST_F(RegistryTextTest, TextValueIsReadUpToItsFirstZeroCharacter) {
+  Store(REG_SZ, std::wstring(L"D:\\Games\\GTAV\0", 14));
+  EXPECT_EQ(L"D:\\Games\\GTAV", Read());
 
-  Store(REG_SZ, std::string("first\0second\0", 13));
-  EXPECT_EQ("first", Read());
+  Store(REG_SZ, std::wstring(L"first\0second\0", 13));
+  EXPECT_EQ(L"first", Read());
 }
 
 TEST_F(RegistryTextTest, TextWithoutTerminatingZeroIsReadWhole) {
-  Store(REG_SZ, "E:\\SteamLibrary\\GTAV");
-  EXPECT_EQ("E:\\SteamLibrary\\GTAV", Read());
+  Store(REG_SZ, L"E:\\SteamLibrary\\GTAV");
+  EXPECT_EQ(L"E:\\SteamLibrary\\GTAV", Read());
 }
 
 TEST_F(RegistryTextTest, OnlyATerminatorIsTheEmptyTextNotNothing) {
-  Store(REG_SZ, std::string(1, '\0'));
+  Store(REG_SZ, std::wstring(1, L'\0'));
   const auto text = Read();
   ASSERT_TRUE(text.has_value());
-  EXPECT_EQ("", *text);
+  EXPECT_EQ(L"", *text);
 }
 
 TEST_F(RegistryTextTest, ZeroBytesAreNothing) {
-  Store(REG_SZ, "");
+  Store(REG_SZ, L"");
   EXPECT_EQ(std::nullopt, Read());
 }
 
 TEST_F(RegistryTextTest, ValueLongerThanMaxPathIsReadWhole) {
-  const std::string longText = "C:\\" + std::string(3 * MAX_PATH, 'x') + "\\GTAV";
-  Store(REG_SZ, longText + '\0');
+  const std::wstring longText = L"C:\\" + std::wstring(3 * MAX_PATH, 'x') + L"\\GTAV";
+  Store(REG_SZ, longText + L'\0');
   EXPECT_EQ(longText, Read());
 }
 
-TEST_F(RegistryTextTest, DoubleByteTextKeepsItsBytes) {
-  // D:\游戏\GTAV in code page 936; the text passes the registry's own Unicode store unchanged.
-  if (GetACP() != 936) GTEST_SKIP() << "needs the code page 936";
-  const std::string text = "D:\\\xD3\xCE\xCF\xB7\\GTAV";
-  Store(REG_SZ, text + '\0');
+TEST_F(RegistryTextTest, TextOutsideTheAnsiCodePageKeepsItsCharacters) {
+  // D:\游戏\한국어\GTAV: the text comes whole from the registry's own Unicode store, whatever
+  // the system's code page.
+  const std::wstring text = L"D:\\\u6E38\u620F\\\uD55C\uAD6D\uC5B4\\GTAV";
+  Store(REG_SZ, text + L'\0');
   EXPECT_EQ(text, Read());
 }
 
 TEST_F(RegistryTextTest, ExpandableTextHasItsVariablesExpanded) {
-  ASSERT_TRUE(SetEnvironmentVariableA("LUDVANE_TEST_GAMES", "D:\\Games"));
-  Store(REG_EXPAND_SZ, std::string("%LUDVANE_TEST_GAMES%\\GTAV\0", 26));
-  EXPECT_EQ("D:\\Games\\GTAV", Read());
+  ASSERT_TRUE(SetEnvironmentVariableW(L"LUDVANE_TEST_GAMES", L"D:\\Games"));
+  Store(REG_EXPAND_SZ, std::wstring(L"%LUDVANE_TEST_GAMES%\\GTAV\0", 26));
+  EXPECT_EQ(L"D:\\Games\\GTAV", Read());
 
   // An expansion far longer than the value itself.
-  const std::string longFolder = "D:\\" + std::string(2 * MAX_PATH, 'y');
-  ASSERT_TRUE(SetEnvironmentVariableA("LUDVANE_TEST_GAMES", longFolder.c_str()));
-  EXPECT_EQ(longFolder + "\\GTAV", Read());
-  SetEnvironmentVariableA("LUDVANE_TEST_GAMES", nullptr);
+  const std::wstring longFolder = L"D:\\" + std::wstring(2 * MAX_PATH, 'y');
+  ASSERT_TRUE(SetEnvironmentVariableW(L"LUDVANE_TEST_GAMES", longFolder.c_str()));
+  EXPECT_EQ(longFolder + L"\\GTAV", Read());
+  SetEnvironmentVariableW(L"LUDVANE_TEST_GAMES", nullptr);
 
-  Store(REG_EXPAND_SZ, std::string("%LUDVANE_TEST_UNSET%\\GTAV\0", 26));
-  EXPECT_EQ("%LUDVANE_TEST_UNSET%\\GTAV", Read()) << "an unknown variable stays as written";
+  Store(REG_EXPAND_SZ, std::wstring(L"%LUDVANE_TEST_UNSET%\\GTAV\0", 26));
+  EXPECT_EQ(L"%LUDVANE_TEST_UNSET%\\GTAV", Read()) << "an unknown variable stays as written";
 }
 
 TEST_F(RegistryTextTest, OtherTypesAreNothing) {
@@ -103,8 +110,8 @@ TEST_F(RegistryTextTest, OtherTypesAreNothing) {
 
 TEST_F(RegistryTextTest, MissingValueOrKeyIsNothing) {
   EXPECT_EQ(std::nullopt, Read());
-  EXPECT_EQ(std::nullopt,
-            app::ReadRegistryText(HKEY_CURRENT_USER, "Software\\LudvaneTests\\NoSuchKey", "Value"));
+  EXPECT_EQ(std::nullopt, app::ReadRegistryText(HKEY_CURRENT_USER,
+                                                L"Software\\LudvaneTests\\NoSuchKey", L"Value"));
 }
 
 }  // namespace

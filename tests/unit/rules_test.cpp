@@ -1,5 +1,6 @@
 // The small rules of the windows: the folder taken from the registry value, trailing
-// backslashes, the start button's refusals, the progress bar's values and the timer's period.
+// backslashes, the start button's refusals, the progress bar's values and the timer's period;
+// and the texts' conversion to UTF-16.
 #include "app/rules.h"
 
 #include <windows.h>
@@ -8,6 +9,8 @@
 
 #include <cstdint>
 #include <string>
+
+#include "app/texts.h"
 
 namespace {
 
@@ -23,126 +26,168 @@ using app::PathsOverlap;
 using app::SteamFolderFromRegistryValue;
 using app::WithTrailingBackslash;
 
-TEST(SteamFolderFromRegistryValue, DropsFourBytesAndEndsInOneBackslash) {
-  EXPECT_EQ("D:\\Games\\GV\\", SteamFolderFromRegistryValue("D:\\Games\\GV\\GTAV"));
-  EXPECT_EQ("D:\\Games\\GV\\", SteamFolderFromRegistryValue("D:\\Games\\GVGTAV"));
-  EXPECT_EQ("C:\\", SteamFolderFromRegistryValue("C:\\GTAV"));
-  EXPECT_EQ("\\", SteamFolderFromRegistryValue("\\GTAV"));
+TEST(SteamFolderFromRegistryValue, DropsFourCharactersAndEndsInOneBackslash) {
+  EXPECT_EQ(L"D:\\Games\\GV\\", SteamFolderFromRegistryValue(L"D:\\Games\\GV\\GTAV"));
+  EXPECT_EQ(L"D:\\Games\\GV\\", SteamFolderFromRegistryValue(L"D:\\Games\\GVGTAV"));
+  EXPECT_EQ(L"C:\\", SteamFolderFromRegistryValue(L"C:\\GTAV"));
+  EXPECT_EQ(L"\\", SteamFolderFromRegistryValue(L"\\GTAV"));
 }
 
-TEST(SteamFolderFromRegistryValue, FourBytesOrFewerLeaveALoneBackslash) {
-  EXPECT_EQ("\\", SteamFolderFromRegistryValue("GTAV"));
-  EXPECT_EQ("\\", SteamFolderFromRegistryValue("D:\\"));
-  EXPECT_EQ("\\", SteamFolderFromRegistryValue(""));
+TEST(SteamFolderFromRegistryValue, FourCharactersOrFewerLeaveALoneBackslash) {
+  EXPECT_EQ(L"\\", SteamFolderFromRegistryValue(L"GTAV"));
+  EXPECT_EQ(L"\\", SteamFolderFromRegistryValue(L"D:\\"));
+  EXPECT_EQ(L"\\", SteamFolderFromRegistryValue(L""));
 }
 
-TEST(SteamFolderFromRegistryValue, CountsBytesNotCharacters) {
-  // D:\游戏GTAV: the four bytes dropped are "GTAV", leaving the two double-byte characters.
-  EXPECT_EQ("D:\\\xD3\xCE\xCF\xB7\\", SteamFolderFromRegistryValue("D:\\\xD3\xCE\xCF\xB7GTAV"));
-  // D:\游戏: the four bytes dropped are the two characters themselves.
-  EXPECT_EQ("D:\\", SteamFolderFromRegistryValue("D:\\\xD3\xCE\xCF\xB7"));
+TEST(SteamFolderFromRegistryValue, CountsUtf16Characters) {
+  // D:\游戏GTAV: the four characters dropped are "GTAV", leaving the two Chinese ones.
+  EXPECT_EQ(L"D:\\\u6E38\u620F\\", SteamFolderFromRegistryValue(L"D:\\\u6E38\u620FGTAV"));
+  // D:\游戏: the four characters dropped are ":\游戏".
+  EXPECT_EQ(L"D\\", SteamFolderFromRegistryValue(L"D:\\\u6E38\u620F"));
 }
 
 TEST(TrailingBackslash, IsAddedOnlyWhenMissing) {
-  EXPECT_EQ("C:\\Games\\", WithTrailingBackslash("C:\\Games"));
-  EXPECT_EQ("C:\\Games\\", WithTrailingBackslash("C:\\Games\\"));
-  EXPECT_EQ("C:\\", WithTrailingBackslash("C:\\")) << "a drive root keeps its one backslash";
-  EXPECT_EQ("\\", WithTrailingBackslash("\\"));
-  EXPECT_EQ("", WithTrailingBackslash("")) << "the empty text stays empty";
-  EXPECT_FALSE(EndsInBackslash(""));
+  EXPECT_EQ(L"C:\\Games\\", WithTrailingBackslash(L"C:\\Games"));
+  EXPECT_EQ(L"C:\\Games\\", WithTrailingBackslash(L"C:\\Games\\"));
+  EXPECT_EQ(L"C:\\", WithTrailingBackslash(L"C:\\")) << "a drive root keeps its one backslash";
+  EXPECT_EQ(L"\\", WithTrailingBackslash(L"\\"));
+  EXPECT_EQ(L"", WithTrailingBackslash(L"")) << "the empty text stays empty";
+  EXPECT_FALSE(EndsInBackslash(L""));
 }
 
 TEST(IsFullFolderPath, OnlyADriveRootOrAServerShareStartsAFullPath) {
-  for (const char* full : {"C:\\", "d:\\Games\\", "\\\\nas\\games\\", "\\\\nas\\games\\GTA V\\"}) {
+  for (const wchar_t* full :
+       {L"C:\\", L"d:\\Games\\", L"\\\\nas\\games\\", L"\\\\nas\\games\\GTA V\\"}) {
     EXPECT_TRUE(IsFullFolderPath(full)) << full;
   }
-  for (const char* partial :
-       {"", "\\", "\\Games\\", "Games\\", "C:", "C:Games\\", "1:\\", "\\\\", "\\\\nas", "\\\\nas\\",
-        "\\\\nas\\\\", "\\\\\\share\\", "\\\\.\\C:\\", "\\\\?\\C:\\"}) {
+  for (const wchar_t* partial :
+       {L"", L"\\", L"\\Games\\", L"Games\\", L"C:", L"C:Games\\", L"1:\\", L"\\\\", L"\\\\nas",
+        L"\\\\nas\\", L"\\\\nas\\\\", L"\\\\\\share\\", L"\\\\.\\C:\\", L"\\\\?\\C:\\"}) {
     EXPECT_FALSE(IsFullFolderPath(partial)) << partial;
   }
 }
 
 TEST(StartRefusals, FileSystemsWithoutLinksAreKnownByName) {
-  for (const char* holds : {"NTFS", "ReFS", "ntfs", "", "UDF", "Unknown"}) {
+  for (const wchar_t* holds : {L"NTFS", L"ReFS", L"ntfs", L"", L"UDF", L"Unknown"}) {
     EXPECT_TRUE(FileSystemHoldsLinks(holds)) << holds;
   }
-  for (const char* holdsNone : {"FAT", "FAT32", "exFAT", "EXFAT", "fat32"}) {
+  for (const wchar_t* holdsNone : {L"FAT", L"FAT32", L"exFAT", L"EXFAT", L"fat32"}) {
     EXPECT_FALSE(FileSystemHoldsLinks(holdsNone)) << holdsNone;
   }
 }
 
 TEST(StartRefusals, OverlapIsByWholeFolderNamesInAnyCase) {
-  const std::string steam = "D:\\SteamLibrary\\steamapps\\common\\Grand Theft Auto V\\";
-  EXPECT_TRUE(PathsOverlap(steam + "GTAV\\", steam)) << "the Epic location is the Steam folder";
-  EXPECT_TRUE(PathsOverlap(steam + "update\\GTAV\\", steam)) << "inside it";
-  EXPECT_TRUE(PathsOverlap("d:\\steamlibrary\\STEAMAPPS\\common\\GTAV\\",
-                           "D:\\SteamLibrary\\steamapps\\common\\gtav"))
-      << "the Steam folder is called GTAV and the Epic location is its parent";
-  EXPECT_TRUE(PathsOverlap("D:\\SteamLibrary\\", steam)) << "a destination holding it";
-  EXPECT_FALSE(PathsOverlap("D:\\GTAV\\", steam)) << "the drive root holds it elsewhere";
-  EXPECT_FALSE(PathsOverlap("D:\\Game\\GTAV\\", "D:\\GameX\\"));
-  EXPECT_FALSE(PathsOverlap("D:\\GameX\\GTAV\\", "D:\\Game\\"));
-  EXPECT_FALSE(PathsOverlap("E:\\Epic\\GTAV\\", steam));
-  EXPECT_TRUE(PathsOverlap("\\\\nas\\games\\GTAV\\", "\\\\NAS\\Games\\"));
+  const std::wstring steam = L"D:\\SteamLibrary\\steamapps\\common\\Grand Theft Auto V\\";
+  EXPECT_TRUE(PathsOverlap(steam + L"GTAV\\", steam)) << "the Epic location is the Steam folder";
+  EXPECT_TRUE(PathsOverlap(steam + L"update\\GTAV\\", steam)) << "inside it";
+  EXPECT_TRUE(PathsOverlap(L"d:\\steamlibrary\\STEAMAPPS\\common\\GTAV\\",
+                           L"D:\\SteamLibrary\\steamapps\\common\\gtav"))
+      << L"the Steam folder is called GTAV and the Epic location is its parent";
+  EXPECT_TRUE(PathsOverlap(L"D:\\SteamLibrary\\", steam)) << "a destination holding it";
+  EXPECT_FALSE(PathsOverlap(L"D:\\GTAV\\", steam)) << "the drive root holds it elsewhere";
+  EXPECT_FALSE(PathsOverlap(L"D:\\Game\\GTAV\\", L"D:\\GameX\\"));
+  EXPECT_FALSE(PathsOverlap(L"D:\\GameX\\GTAV\\", L"D:\\Game\\"));
+  EXPECT_FALSE(PathsOverlap(L"E:\\Epic\\GTAV\\", steam));
+  EXPECT_TRUE(PathsOverlap(L"\\\\nas\\games\\GTAV\\", L"\\\\NAS\\Games\\"));
 }
 
 TEST(StartRefusals, OnlyALastFolderNamedGTAVIsTheGameFolder) {
-  for (const char* game : {"D:\\Epic Games\\GTAV\\", "D:\\Epic Games\\gtav\\", "D:\\GTAV"}) {
+  for (const wchar_t* game : {L"D:\\Epic Games\\GTAV\\", L"D:\\Epic Games\\gtav\\", L"D:\\GTAV"}) {
     EXPECT_TRUE(LastFolderIsGameFolder(game)) << game;
   }
-  for (const char* other : {"D:\\Epic Games\\", "D:\\GTAV\\Epic\\", "D:\\GTAV5\\", "D:\\"}) {
+  for (const wchar_t* other : {L"D:\\Epic Games\\", L"D:\\GTAV\\Epic\\", L"D:\\GTAV5\\", L"D:\\"}) {
     EXPECT_FALSE(LastFolderIsGameFolder(other)) << other;
   }
 }
 
 TEST(StartRefusals, TwoPercentSignsInBothLocationsTogetherAreRefused) {
-  EXPECT_FALSE(InterpreterMayExpand("D:\\Steam\\", "E:\\100%\\")) << "a lone % expands nothing";
-  EXPECT_FALSE(InterpreterMayExpand("D:\\100%\\", "E:\\Epic\\"));
-  EXPECT_TRUE(InterpreterMayExpand("D:\\Steam\\", "E:\\a%WINDIR%b\\"));
-  EXPECT_TRUE(InterpreterMayExpand("D:\\a%WINDIR%b\\", "E:\\Epic\\"));
-  EXPECT_TRUE(InterpreterMayExpand("D:\\x%\\", "E:\\%y\\")) << "one in each pairs up";
-  EXPECT_TRUE(InterpreterMayExpand("D:\\%%\\", "E:\\"));
+  EXPECT_FALSE(InterpreterMayExpand(L"D:\\Steam\\", L"E:\\100%\\")) << "a lone % expands nothing";
+  EXPECT_FALSE(InterpreterMayExpand(L"D:\\100%\\", L"E:\\Epic\\"));
+  EXPECT_TRUE(InterpreterMayExpand(L"D:\\Steam\\", L"E:\\a%WINDIR%b\\"));
+  EXPECT_TRUE(InterpreterMayExpand(L"D:\\a%WINDIR%b\\", L"E:\\Epic\\"));
+  EXPECT_TRUE(InterpreterMayExpand(L"D:\\x%\\", L"E:\\%y\\")) << "one in each pairs up";
+  EXPECT_TRUE(InterpreterMayExpand(L"D:\\%%\\", L"E:\\"));
 }
 
-// In code page 936 the byte 0x5C is also the second byte of double-byte characters; such a
-// character at the end is not a backslash.
-class DoubleByteTrailingBackslash : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (GetACP() != 936) GTEST_SKIP() << "needs the code page 936";
-  }
-};
+// In code page 936 the byte 0x5C is also the second byte of double-byte characters, such as
+// 乗 (0x81 0x5C); in UTF-16 such a character is one character, never a backslash, whatever the
+// system's code page.
+class DoubleByteTrailingBackslash : public ::testing::Test {};
 
 TEST_F(DoubleByteTrailingBackslash, SecondByte5CIsNotABackslash) {
-  EXPECT_FALSE(EndsInBackslash("D:\\\x81\x5C"));
-  EXPECT_EQ("D:\\\x81\x5C\\", WithTrailingBackslash("D:\\\x81\x5C"));
-  EXPECT_EQ("D:\\\x81\x5C\\", WithTrailingBackslash("D:\\\x81\x5C\\"));
-  EXPECT_EQ("D:\\\x81\x5C\\", SteamFolderFromRegistryValue("D:\\\x81\x5CGTAV"));
+  EXPECT_FALSE(EndsInBackslash(L"D:\\\u4E57"));
+  EXPECT_EQ(L"D:\\\u4E57\\", WithTrailingBackslash(L"D:\\\u4E57"));
+  EXPECT_EQ(L"D:\\\u4E57\\", WithTrailingBackslash(L"D:\\\u4E57\\"));
+  EXPECT_EQ(L"D:\\\u4E57\\", SteamFolderFromRegistryValue(L"D:\\\u4E57GTAV"));
 }
 
 TEST_F(DoubleByteTrailingBackslash, ServerNameEndingInTrailByte5CHasNoShareYet) {
-  EXPECT_FALSE(IsFullFolderPath("\\\\nas\x81\x5C"));
-  EXPECT_TRUE(IsFullFolderPath("\\\\nas\x81\x5C\\games\\"));
+  EXPECT_FALSE(IsFullFolderPath(L"\\\\nas\u4E57"));
+  EXPECT_TRUE(IsFullFolderPath(L"\\\\nas\u4E57\\games\\"));
 }
 
 TEST_F(DoubleByteTrailingBackslash, StartRefusalsWalkByCharacters) {
-  // 0x81 0x5C is one character, not a folder name 0x81 and a backslash.
-  EXPECT_FALSE(PathsOverlap("D:\\\x81\x5Cx\\GTAV\\", "D:\\\x81\x5C\\"));
-  EXPECT_TRUE(PathsOverlap("D:\\\x81\x5C\\GTAV\\", "D:\\\x81\x5C\\"));
-  EXPECT_FALSE(LastFolderIsGameFolder("D:\\Epic\\\x81\x5CGTAV\\"));
-  // 0x81 0x61 and 0x81 0x41 are two characters, whose second bytes are no letters to fold.
-  EXPECT_FALSE(PathsOverlap("D:\\\x81\x61\\GTAV\\", "D:\\\x81\x41\\"));
+  // 乗 (0x81 0x5C) is one character, not a folder name 0x81 and a backslash.
+  EXPECT_FALSE(PathsOverlap(L"D:\\\u4E57x\\GTAV\\", L"D:\\\u4E57\\"));
+  EXPECT_TRUE(PathsOverlap(L"D:\\\u4E57\\GTAV\\", L"D:\\\u4E57\\"));
+  EXPECT_FALSE(LastFolderIsGameFolder(L"D:\\Epic\\\u4E57GTAV\\"));
+  // 乤 (0x81 0x61) and 丄 (0x81 0x41) are two characters, whose second bytes are no letters.
+  EXPECT_FALSE(PathsOverlap(L"D:\\\u4E64\\GTAV\\", L"D:\\\u4E04\\"));
 }
 
 TEST_F(DoubleByteTrailingBackslash, CharactersAreFoundFromTheStart) {
-  // 0x81 0x81 is one character, so the 0x5C after it stands alone: a real backslash, although
-  // the byte before it could start a double-byte character.
-  EXPECT_TRUE(EndsInBackslash("\x81\x81\x5C"));
-  EXPECT_EQ("\x81\x81\x5C", WithTrailingBackslash("\x81\x81\x5C"));
-  // A lead byte with nothing after it is a character of its own.
-  EXPECT_FALSE(EndsInBackslash("D:\\\x81"));
-  EXPECT_TRUE(EndsInBackslash("D:\\\x81\x5C\\"));
+  // 亖 (0x81 0x81) is one character, so the backslash after it stands alone, although in code
+  // page 936 the byte before it could start a double-byte character.
+  EXPECT_TRUE(EndsInBackslash(L"\u4E96\\"));
+  EXPECT_EQ(L"\u4E96\\", WithTrailingBackslash(L"\u4E96\\"));
+  EXPECT_TRUE(EndsInBackslash(L"D:\\\u4E57\\"));
+}
+
+// Every text is code page 936 and comes back whole from UTF-16, under any system locale.
+TEST(Texts, EveryTextConvertsFromCodePage936) {
+  const char* const all[] = {
+      texts::kMainWindowTitle,
+      texts::kStartButtonCaption,
+      texts::kEpicBrowseCaption,
+      texts::kEpicCaptionLabel,
+      texts::kSteamCaptionLabel,
+      texts::kSteamBrowseCaption,
+      texts::kNoticeCaption,
+      texts::kMessageBoxCaption,
+      texts::kLookupFailedText,
+      texts::kSteamPickerTitle,
+      texts::kEpicPickerTitle,
+      texts::kNoFolderChosenText,
+      texts::kSteamFolderWithoutGameText,
+      texts::kEpicLocationIsGameFolderText,
+      texts::kDestinationOverlapsSteamText,
+      texts::kDestinationCannotHoldLinksText,
+      texts::kPercentInPathsText,
+      texts::kConfirmText,
+      texts::kFinishedText,
+      texts::kNotAllLinkedHead,
+      texts::kNotAllLinkedCount,
+      texts::kNameSeparator,
+      texts::kMoreNames,
+      texts::kErrorWords,
+      texts::kNameTakenWords,
+      texts::kNameTakenAdvice,
+      texts::kRefusedAdvice,
+      texts::kPathNotFoundAdvice,
+      texts::kAccessDeniedAdvice,
+      texts::kRunAgainAdvice,
+  };
+  for (const char* text : all) {
+    const std::wstring wide = texts::Wide(text);
+    ASSERT_FALSE(wide.empty()) << text;
+    std::string back(std::string(text).size(), '\0');
+    const int length =
+        WideCharToMultiByte(936, 0, wide.data(), static_cast<int>(wide.size()), &back[0],
+                            static_cast<int>(back.size()), nullptr, nullptr);
+    EXPECT_EQ(std::string(text), back.substr(0, static_cast<size_t>(length)));
+  }
+  EXPECT_EQ(L"\u5F00\u59CB\u8F6C\u6362", texts::Wide(texts::kStartButtonCaption));  // 开始转换
+  EXPECT_EQ(L"", texts::Wide("\x81")) << "a lead byte alone is no text of code page 936";
 }
 
 TEST(ProgressValue, IsClampedToTheControlsRange) {
