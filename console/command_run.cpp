@@ -89,6 +89,10 @@ constexpr int kStartAttempts = 4;
 
 bool HasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
 
+// The longest command line Windows starts, its terminating zero included. Wine's CreateProcessW
+// starts longer ones, which the interpreter then never finishes; Windows refuses them.
+constexpr size_t kLongestCommandLine = 32767;
+
 }  // namespace
 
 std::wstring InterpreterPrefix(unsigned long platformId) {
@@ -128,7 +132,8 @@ std::string RunCapturedCommand(const std::wstring& command) {
   PROCESS_INFORMATION info;
   std::memset(&info, 0, sizeof info);
   BOOL started = FALSE;
-  for (int attempt = 1; !interpreter.empty(); ++attempt) {
+  const bool startable = prefix.size() + command.size() < kLongestCommandLine;
+  for (int attempt = 1; startable && !interpreter.empty(); ++attempt) {
     std::wstring commandLine = prefix + command;
     // The system folder as its current folder: one the program inherited may be a share, where
     // the interpreter would first print its warning about UNC paths, or a folder that goes away.

@@ -1,14 +1,16 @@
 # Sourced by the other scripts: where things live and how Wine is set up for Ludvane.
 LUDVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 LUDVANE_BUILD="${LUDVANE_BUILD:-$LUDVANE_ROOT/build}"
-# Captions are code-page-936 bytes, and Wine takes its ANSI code page from the locale, so every
-# Wine program runs in zh_CN.UTF-8 (made by setup.sh), through ludvane_wine. The scripts and the
-# other tools keep C.UTF-8, which every Debian has: the C library reads the list of made locales
-# once per process, so the script that ran setup.sh could not switch to a locale made meanwhile,
-# and bash would print a warning for it.
+# Wine takes each process's ANSI and OEM code pages from its locale. Every Wine program runs in
+# zh_CN.UTF-8 (made by setup.sh; code page 936, the players' own), through ludvane_wine, unless
+# LUDVANE_WINE_LOCALE names another: the test run of a non-Chinese Windows takes C.UTF-8 (code
+# pages 1252 and 437) in the same prefix and wineserver. The scripts and the other tools keep
+# C.UTF-8, which every Debian has: the C library reads the list of made locales once per
+# process, so the script that ran setup.sh could not switch to a locale made meanwhile, and bash
+# would print a warning for it.
 export LANG=C.UTF-8
 export LC_ALL=C.UTF-8
-LUDVANE_WINE_LOCALE=zh_CN.UTF-8
+LUDVANE_WINE_LOCALE="${LUDVANE_WINE_LOCALE:-zh_CN.UTF-8}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko: their installers would ask over the network this machine does not have.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"

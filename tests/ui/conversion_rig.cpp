@@ -179,7 +179,7 @@ ui_driver::MessageBoxFacts WaitForMessageText(DWORD processId, const std::string
   ui_driver::WaitUntil(
       [&] {
         for (const auto& box : ui_driver::MessageBoxes(processId)) {
-          if (box.text == text && IsWindowVisible(box.window)) {
+          if (box.wideText == texts::Wide(text.c_str()) && IsWindowVisible(box.window)) {
             found = box;
             return true;
           }

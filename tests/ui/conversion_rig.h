@@ -86,7 +86,8 @@ bool PointRegistryAtSteam(const Rig& rig);
 // Returns the confirmation box ("确认是否操作？"), still open, or null with `failure` saying why.
 HWND PressStart(const ui_driver::Process& ludvane, const Rig& rig, std::string* failure);
 
-// Waits for a visible message box of the process showing `text`, looking every `pollInterval`.
+// Waits for a visible message box of the process showing `text` (code page 936, read back in
+// UTF-16 whatever the system locale), looking every `pollInterval`.
 ui_driver::MessageBoxFacts WaitForMessageText(
     DWORD processId, const std::string& text,
     ui_driver::milliseconds timeout = ui_driver::kDefaultTimeout,

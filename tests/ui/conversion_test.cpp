@@ -99,7 +99,7 @@ class ConversionTest : public ::testing::Test {
           notePosition();
           for (const auto& box : MessageBoxes(ludvane.Id())) {
             // The final message, or the report in its place.
-            if (box.text != texts::kConfirmText && IsWindowVisible(box.window)) {
+            if (box.wideText != texts::Wide(texts::kConfirmText) && IsWindowVisible(box.window)) {
               watched.finalMessage = box;
               return true;
             }
@@ -127,9 +127,9 @@ class ConversionTest : public ::testing::Test {
 
   static void ExpectFinishedNormally(const Watched& watched) {
     ASSERT_TRUE(watched.started);
-    EXPECT_EQ(watched.finalMessage.text, texts::kFinishedText);
+    EXPECT_EQ(watched.finalMessage.wideText, texts::Wide(texts::kFinishedText));
     EXPECT_TRUE(watched.closeRefusedUnderTheBox);
-    EXPECT_EQ(watched.finalMessage.caption, texts::kMessageBoxCaption);
+    EXPECT_EQ(watched.finalMessage.wideCaption, texts::Wide(texts::kMessageBoxCaption));
     EXPECT_EQ(watched.finalMessage.buttons, std::vector<int>{IDOK});
     EXPECT_TRUE(watched.exited);
     EXPECT_EQ(watched.exitCode, 0u);
@@ -141,11 +141,13 @@ class ConversionTest : public ::testing::Test {
   static void ExpectReport(const Watched& watched, int missing, const std::string& namesShown,
                            const std::string& causes) {
     ASSERT_TRUE(watched.started);
-    EXPECT_EQ(watched.finalMessage.text, std::string(texts::kNotAllLinkedHead) +
-                                             std::to_string(missing) + texts::kNotAllLinkedCount +
-                                             namesShown + causes + "\n\n" + texts::kRunAgainAdvice);
+    // The texts, the names and the interpreter's words in code page 936, read back in UTF-16.
+    const std::string report = std::string(texts::kNotAllLinkedHead) + std::to_string(missing) +
+                               texts::kNotAllLinkedCount + namesShown + causes + "\n\n" +
+                               texts::kRunAgainAdvice;
+    EXPECT_EQ(watched.finalMessage.wideText, texts::Wide(report.c_str()));
     EXPECT_TRUE(watched.closeRefusedUnderTheBox);
-    EXPECT_EQ(watched.finalMessage.caption, texts::kMessageBoxCaption);
+    EXPECT_EQ(watched.finalMessage.wideCaption, texts::Wide(texts::kMessageBoxCaption));
     EXPECT_EQ(watched.finalMessage.buttons, std::vector<int>{IDOK});
     EXPECT_TRUE(watched.exited);
     EXPECT_EQ(watched.exitCode, 1u);
@@ -193,6 +195,89 @@ TEST_F(ConversionTest, SecondRunSkipsTheArchiveAndRetriesEveryOtherLink) {
   expected.erase(expected.begin());
   EXPECT_EQ(rig.LoggedCommands(), expected);
   EXPECT_EQ(conversion_rig::TreeSnapshot(rig.Destination()), madeByFirstRun);
+}
+
+// The test's own ANSI path in UTF-16.
+std::wstring Wide(const std::string& text) {
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
+  return wide;
+}
+
+// UTF-8, as the stand-in logs the command lines it gets in UTF-16.
+std::string Utf8(const std::wstring& text) {
+  const int size = static_cast<int>(text.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(std::max(length, 0)), '\0');
+  if (length > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &bytes[0], length, nullptr, nullptr);
+  }
+  return bytes;
+}
+
+// Under any system locale (this test runs under a Chinese and a non-Chinese one), folders named
+// in Chinese and in Korean, which lies outside both code pages 936 and 1252, reach every command
+// line exactly: from the registry and the picker to the interpreter's start.
+TEST_F(ConversionTest, FoldersNamedInChineseAndKoreanConvertUnderAnyLocale) {
+  Rig rig("ludvane-conversion-any-script");
+  ASSERT_TRUE(rig.Ready());
+  // 游戏 Steam and 에픽 게임.
+  const std::wstring steam = Wide(rig.Folder()) + L"\u6E38\u620F Steam\\";
+  const std::wstring epic = Wide(rig.Folder()) + L"\uC5D0\uD53D \uAC8C\uC784";
+  const std::wstring sample = Wide(rig.Steam());
+  ASSERT_TRUE(MoveFileW(sample.substr(0, sample.size() - 1).c_str(),
+                        steam.substr(0, steam.size() - 1).c_str()));
+  ASSERT_TRUE(CreateDirectoryW(epic.c_str(), nullptr));
+  ASSERT_TRUE(SetSteamInstallText(steam + L"GTAV"));
+
+  Process ludvane(rig.LudvaneExe(), rig.AppFolder());
+  HWND main = WaitForTopLevelWindow(ludvane.Id(), "LudvaneMainWindow");
+  ASSERT_TRUE(main);
+  EXPECT_EQ(Utf8(steam), Utf8(WideTextOf(ChildById(main, 13)))) << "the Steam field";
+  ClickButton(ChildById(main, 2));
+  HWND picker = WaitForFolderPicker(ludvane.Id());
+  ASSERT_TRUE(picker && AnswerFolderPicker(ludvane, picker, epic));
+  ASSERT_TRUE(WaitUntil([&] { return WideTextOf(ChildById(main, 14)) == epic + L"\\"; }))
+      << "the Epic field shows " << Utf8(WideTextOf(ChildById(main, 14)));
+  ClickButton(ChildById(main, 3));
+  const MessageBoxFacts confirm =
+      conversion_rig::WaitForMessageText(ludvane.Id(), texts::kConfirmText);
+  ASSERT_TRUE(confirm.window) << "no confirmation asked";
+  AnswerMessageBox(confirm.window, IDYES);
+
+  MessageBoxFacts last;
+  WaitUntil(
+      [&] {
+        for (const auto& box : MessageBoxes(ludvane.Id())) {
+          if (box.window != confirm.window && IsWindowVisible(box.window)) return last = box, true;
+        }
+        return false;
+      },
+      kConversionTimeout);
+  ASSERT_TRUE(last.window) << "no final message";
+  EXPECT_EQ(Utf8(texts::Wide(texts::kFinishedText)), Utf8(last.wideText));
+
+  std::vector<std::string> expected;
+  for (const conversion_rig::PlanItem& item : conversion_rig::PlanItems()) {
+    expected.push_back(Utf8(std::wstring(L"/d /v:off /c mklink ") + (item.junction ? L"/J " : L"") +
+                            L"\"" + epic + L"\\GTAV\\" + Wide(item.name) + L"\" \"" + steam +
+                            Wide(item.name) + L"\""));
+  }
+  std::vector<std::string> logged;
+  const std::string log = conversion_rig::ReadFileBytes(rig.Folder() + "cmd-log-utf8.txt");
+  for (size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos; start = end + 1) {
+    logged.push_back(log.substr(start, end - start));
+  }
+  EXPECT_EQ(logged, expected);
+  EXPECT_NE(GetFileAttributesW((epic + L"\\GTAV\\x64\\audio\\content.rpf").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+
+  AnswerMessageBox(last.window, IDOK);
+  ASSERT_TRUE(ludvane.WaitForExit());
+  EXPECT_EQ(ludvane.ExitCode(), 0u);
 }
 
 // The words and advice the report gives for a cause.

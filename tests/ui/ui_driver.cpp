@@ -26,13 +26,13 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void ReadFolder(std::string folder) {
+void ReadFolder(std::wstring folder) {
   if (folder.empty()) return;
-  if (folder.back() != '\\') folder += '\\';
-  WIN32_FIND_DATAA entry;
-  const HANDLE listing = FindFirstFileA((folder + "*").c_str(), &entry);
+  if (folder.back() != L'\\') folder += L'\\';
+  WIN32_FIND_DATAW entry;
+  const HANDLE listing = FindFirstFileW((folder + L"*").c_str(), &entry);
   if (listing == INVALID_HANDLE_VALUE) return;
-  while (FindNextFileA(listing, &entry)) {
+  while (FindNextFileW(listing, &entry)) {
   }
   FindClose(listing);
 }
@@ -166,6 +166,14 @@ std::string TextOf(HWND window) {
   return text;
 }
 
+std::wstring WideTextOf(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(window, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
 RECT OuterRect(HWND window) {
   RECT rect = {};
   GetWindowRect(window, &rect);
@@ -243,6 +251,8 @@ std::vector<MessageBoxFacts> MessageBoxes(DWORD processId) {
     box.window = dialog;
     box.caption = TextOf(dialog);
     box.text = TextOf(ChildById(dialog, kMessageBoxTextId));
+    box.wideCaption = WideTextOf(dialog);
+    box.wideText = WideTextOf(ChildById(dialog, kMessageBoxTextId));
     for (const auto& child : ChildControls(dialog)) {
       if (lstrcmpiA(child.className.c_str(), "Button") == 0 && child.visible) {
         box.buttons.push_back(child.id);
@@ -302,24 +312,41 @@ std::vector<std::string> StaticTexts(HWND dialog) {
   return texts;
 }
 
+std::vector<std::wstring> WideStaticTexts(HWND dialog) {
+  std::vector<std::wstring> texts;
+  for (const auto& child : ChildControls(dialog)) {
+    if (lstrcmpiA(child.className.c_str(), "Static") == 0)
+      texts.push_back(WideTextOf(child.window));
+  }
+  return texts;
+}
+
 // Lists each folder along the path once. The picker matches the path against its tree by the
 // folders' complete shell records, access times included; under Wine the picker's own look-up
 // reads a folder that was never read before and so changes its access time between the two,
 // and the match fails. Read once beforehand, the access time stays put.
-void ReadFoldersAlong(const std::string& path) {
-  for (size_t end = path.find('\\'); end != std::string::npos; end = path.find('\\', end + 1)) {
+void ReadFoldersAlong(const std::wstring& path) {
+  for (size_t end = path.find(L'\\'); end != std::wstring::npos; end = path.find(L'\\', end + 1)) {
     ReadFolder(path.substr(0, end + 1));
   }
   ReadFolder(path);
 }
 
 bool AnswerFolderPicker(const Process& process, HWND picker, const std::string& pathAsGiven) {
+  std::wstring path(pathAsGiven.size() + 1, L'\0');
+  path.resize(static_cast<size_t>(std::max(
+      0, MultiByteToWideChar(CP_ACP, 0, pathAsGiven.data(), static_cast<int>(pathAsGiven.size()),
+                             &path[0], static_cast<int>(path.size())))));
+  return AnswerFolderPicker(process, picker, path);
+}
+
+bool AnswerFolderPicker(const Process& process, HWND picker, const std::wstring& pathAsGiven) {
   // The shell takes only backslashes as separators.
-  std::string path = pathAsGiven;
-  std::replace(path.begin(), path.end(), '/', '\\');
+  std::wstring path = pathAsGiven;
+  std::replace(path.begin(), path.end(), L'/', L'\\');
   ReadFoldersAlong(path);
-  // BFFM_SETSELECTIONA reads the path in the picker's own process.
-  const SIZE_T size = path.size() + 1;
+  // BFFM_SETSELECTIONW reads the path in the picker's own process.
+  const SIZE_T size = (path.size() + 1) * sizeof(wchar_t);
   void* remote =
       VirtualAllocEx(process.Handle(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   if (!remote) return false;
@@ -329,7 +356,7 @@ bool AnswerFolderPicker(const Process& process, HWND picker, const std::string& 
   if (handedOver) {
     // The picker's modal loop answers sent messages, so this returns once the tree has moved.
     DWORD_PTR result = 0;
-    handedOver = SendMessageTimeoutA(picker, BFFM_SETSELECTIONA, TRUE,
+    handedOver = SendMessageTimeoutW(picker, BFFM_SETSELECTIONW, TRUE,
                                      reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG,
                                      static_cast<UINT>(kDefaultTimeout.count()), &result) != 0;
   }
@@ -476,6 +503,21 @@ bool DeleteRegistryKey(HKEY root, const std::string& key) {
 
 bool SetSteamInstallText(const std::string& text) {
   return SetSteamInstallRaw(REG_SZ, text + '\0');
+}
+
+bool SetSteamInstallText(const std::wstring& text) {
+  const std::wstring value = text + L'\0';
+  HKEY opened = nullptr;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\WOW6432Node\\Rockstar Games\\GTAV", 0,
+                      nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &opened,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status = RegSetValueExW(opened, L"InstallFolderSteam", 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(value.data()),
+                                     static_cast<DWORD>(value.size() * sizeof(wchar_t)));
+  RegCloseKey(opened);
+  return status == ERROR_SUCCESS;
 }
 
 bool SetSteamInstallRaw(DWORD type, const std::string& bytes) {

@@ -88,6 +88,8 @@ struct WindowFacts {
 
 std::string ClassOf(HWND window);
 std::string TextOf(HWND window);
+// The window text in UTF-16, as the system keeps it, whatever the ANSI code page.
+std::wstring WideTextOf(HWND window);
 WindowFacts FactsOf(HWND window);
 
 // The window's outer rectangle in screen coordinates, frame and title bar included.
@@ -118,6 +120,8 @@ struct MessageBoxFacts {
   HWND window = nullptr;
   std::string caption;
   std::string text;
+  std::wstring wideCaption;  // the same two in UTF-16
+  std::wstring wideText;
   std::vector<int> buttons;  // identifiers of its push buttons (IDOK, IDYES, IDNO, ...)
 };
 
@@ -137,12 +141,14 @@ HWND WaitForFolderPicker(DWORD processId, milliseconds timeout = kDefaultTimeout
 
 // The texts of the picker's static controls (its title is among them).
 std::vector<std::string> StaticTexts(HWND dialog);
+std::vector<std::wstring> WideStaticTexts(HWND dialog);
 
-// Selects `path` in the picker (the text is written into the program's memory for
-// BFFM_SETSELECTIONA) and presses OK. False when the selection could not be handed over. The
-// folder must exist; when the picker cannot find it in its tree, OK returns whatever was
-// selected before (the desktop at first).
+// Selects `path` (in the ANSI code page, or in UTF-16) in the picker (the text is written into
+// the program's memory for BFFM_SETSELECTIONW) and presses OK. False when the selection could not
+// be handed over. The folder must exist; when the picker cannot find it in its tree, OK returns
+// whatever was selected before (the desktop at first).
 bool AnswerFolderPicker(const Process& process, HWND picker, const std::string& path);
+bool AnswerFolderPicker(const Process& process, HWND picker, const std::wstring& path);
 
 // Presses Cancel.
 void CancelFolderPicker(HWND picker);
@@ -211,6 +217,7 @@ bool DeleteRegistryKey(HKEY root, const std::string& key);
 // The program's Steam install value: a REG_SZ text with its terminating zero, raw bytes of any
 // type, or none (only the value, or the whole GTAV key).
 bool SetSteamInstallText(const std::string& text);
+bool SetSteamInstallText(const std::wstring& text);
 bool SetSteamInstallRaw(DWORD type, const std::string& bytes);
 bool DeleteSteamInstallValue();
 bool DeleteSteamInstallKey();
