@@ -26,6 +26,19 @@ cp "$exe" "$prefix/drive_c/Ludvane/ludvane.exe"
 # The registry holds the game folder followed by GTAV; Ludvane drops those four bytes.
 ludvane_wine "$WINE64" reg add 'HKLM\SOFTWARE\WOW6432Node\Rockstar Games\GTAV' \
   /v InstallFolderSteam /t REG_SZ /d "${steam_win}GTAV" /f >/dev/null 2>&1
+# Windows links its interface fonts to Chinese fonts of its own (SimSun, Microsoft YaHei) under
+# every locale, so DEFAULT_GUI_FONT shows the Chinese texts on an English Windows too. Wine's
+# prefix holds those links but not those fonts, and finds a Chinese font by itself only in a
+# Chinese locale: for a picture under another (LUDVANE_WINE_LOCALE=C.UTF-8), the links name the
+# Chinese font this machine has.
+if [[ "$LUDVANE_WINE_LOCALE" != zh_* ]]; then
+  cjk_file="$(fc-match -f '%{file}' ':lang=zh-cn')" cjk_family="$(fc-match -f '%{family[0]}' ':lang=zh-cn')"
+  for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg"; do
+    ludvane_wine "$WINE64" reg add \
+      'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+      /t REG_MULTI_SZ /d "$(basename "$cjk_file"),$cjk_family" /f >/dev/null 2>&1
+  done
+fi
 wineserver -w
 
 export WINE64 out left top window_w window_h screen_w screen_h
