@@ -11,7 +11,7 @@ std::wstring InterpreterPrefix(unsigned long platformId);
 // Runs the interpreter prefix followed by `command` with its console hidden and returns every
 // byte it wrote to standard output and standard error, in order. Blocks until the child has
 // ended, keeping the calling thread's message queue serviced. Empty when nothing was read or
-// the child could not be started.
+// the child could not be started (a command line longer than Windows starts is not tried).
 std::string RunCapturedCommand(const std::wstring& command);
 
 // The text, bytes of the code page, in UTF-16. With MB_ERR_INVALID_CHARS as `flags`, a text
