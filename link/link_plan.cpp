@@ -188,4 +188,9 @@ bool HoldsAnyPlanName(const std::string& steam) {
   return false;
 }
 
+bool IsEnhancedEdition(const std::string& steam) {
+  // The file system finds the name in any case.
+  return FileExists(steam + "GTA5_Enhanced.exe");
+}
+
 }  // namespace link

@@ -211,4 +211,118 @@ VolumeFacts VolumeOf(const std::string& path) {
   return facts;
 }
 
+std::string FileSystemWhereFolderIs(const std::string& path) {
+  console::ScopedHandle folder = OpenForIdentity(path);
+  wchar_t name[MAX_PATH + 1] = {};
+  if (!folder.Valid() || !GetVolumeInformationByHandleW(folder.Get(), nullptr, 0, nullptr, nullptr,
+                                                        nullptr, name, MAX_PATH + 1)) {
+    return std::string();
+  }
+  // File-system names are ASCII.
+  std::string ascii;
+  for (const wchar_t* c = name; *c; ++c) ascii += static_cast<char>(*c < 128 ? *c : '?');
+  return ascii;
+}
+
+bool operator==(const FileIdentity& a, const FileIdentity& b) {
+  return a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
+}
+
+namespace {
+
+bool IdentityOf(HANDLE opened, FileIdentity& identity) {
+  BY_HANDLE_FILE_INFORMATION facts;
+  if (!GetFileInformationByHandle(opened, &facts)) return false;
+  identity = {facts.dwVolumeSerialNumber, facts.nFileIndexHigh, facts.nFileIndexLow};
+  return true;
+}
+
+// Where the root of a path ends: after "C:\", "\\?\C:\", "\\server\share\" or
+// "\\?\UNC\server\share\"; 0 when the path has no root of these kinds.
+size_t RootLength(const std::string& path) {
+  size_t start = 0;
+  bool unc = false;
+  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) {
+    start = 8;
+    unc = true;
+  } else if (path.compare(0, 4, "\\\\?\\") == 0) {
+    start = 4;
+  } else if (path.compare(0, 2, "\\\\") == 0) {
+    start = 2;
+    unc = true;
+  }
+  if (!unc) return path.size() >= start + 3 && path[start + 1] == ':' ? start + 3 : 0;
+  const size_t server = path.find('\\', start);
+  if (server == std::string::npos) return 0;
+  const size_t share = path.find('\\', server + 1);
+  return share == std::string::npos ? path.size() : share + 1;
+}
+
+}  // namespace
+
+namespace {
+
+std::string RealPathOf(HANDLE opened) {
+  char real[4 * MAX_PATH] = {};
+  const DWORD length = GetFinalPathNameByHandleA(opened, real, sizeof real, FILE_NAME_NORMALIZED);
+  return length == 0 || length >= sizeof real ? std::string() : std::string(real, length);
+}
+
+}  // namespace
+
+std::string RealPath(const std::string& path) {
+  console::ScopedHandle folder = OpenForIdentity(path);
+  return folder.Valid() ? RealPathOf(folder.Get()) : std::string();
+}
+
+std::vector<FileIdentity> RealFolderChain(const std::string& path) {
+  std::vector<FileIdentity> chain;
+  console::ScopedHandle folder = OpenForIdentity(path);
+  FileIdentity identity;
+  if (!folder.Valid() || !IdentityOf(folder.Get(), identity)) return chain;
+  chain.push_back(identity);
+  // Every folder above the real one, by its real path, which holds no link any more.
+  const std::vector<std::string> above = FoldersOnTheWay(RealPathOf(folder.Get()));
+  for (size_t i = 1; i < above.size(); ++i) {
+    console::ScopedHandle parent = OpenForIdentity(above[i]);
+    if (parent.Valid() && IdentityOf(parent.Get(), identity)) chain.push_back(identity);
+  }
+  return chain;
+}
+
+bool ReadEntryFacts(const std::string& path, EntryFacts& facts) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(EntryOf(path).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    // A root is no entry of a folder; its attributes still tell.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    facts = {attributes, 0};
+    return true;
+  }
+  FindClose(search);
+  const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  facts = {found.dwFileAttributes, reparse ? found.dwReserved0 : 0};
+  return true;
+}
+
+std::vector<std::string> FoldersOnTheWay(const std::string& path) {
+  std::vector<std::string> folders;
+  const size_t root = RootLength(path);
+  if (root == 0) return folders;
+  std::string folder = path;
+  while (folder.size() > root && folder.back() == '\\') folder.pop_back();
+  for (;;) {
+    folders.push_back(folder);
+    if (folder.size() <= root) break;
+    const char* start = folder.c_str();
+    const char* cut = start + folder.size();
+    // Back to the separator before the last folder's name, by characters of the ANSI code page.
+    while (cut > start + root && *CharPrevA(start, cut) != '\\') cut = CharPrevA(start, cut);
+    const size_t keep = static_cast<size_t>(cut - start);
+    folder = folder.substr(0, keep > root ? keep - 1 : root);
+  }
+  return folders;
+}
+
 }  // namespace link

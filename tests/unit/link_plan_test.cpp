@@ -172,6 +172,21 @@ TEST_F(LinkPlanTest, RefusedLinksAreInPlaceOnlyWhenTheirNameLeadsToTheSteamItem)
                                             {"x64\\audio\\", MissingCause::kNameTaken, ""}}));
 }
 
+TEST(FoldersOnTheWayTest, GoUpToTheRootOfEveryKindOfPath) {
+  using Folders = std::vector<std::string>;
+  EXPECT_EQ(link::FoldersOnTheWay("D:\\Epic Games\\GTA\\"),
+            (Folders{"D:\\Epic Games\\GTA", "D:\\Epic Games", "D:\\"}));
+  EXPECT_EQ(link::FoldersOnTheWay("D:\\"), (Folders{"D:\\"}));
+  EXPECT_EQ(link::FoldersOnTheWay("\\\\?\\C:\\Users\\me"),
+            (Folders{"\\\\?\\C:\\Users\\me", "\\\\?\\C:\\Users", "\\\\?\\C:\\"}));
+  EXPECT_EQ(link::FoldersOnTheWay("\\\\nas\\games\\Epic\\"),
+            (Folders{"\\\\nas\\games\\Epic", "\\\\nas\\games\\"}));
+  EXPECT_EQ(link::FoldersOnTheWay("\\\\?\\UNC\\nas\\games\\Epic"),
+            (Folders{"\\\\?\\UNC\\nas\\games\\Epic", "\\\\?\\UNC\\nas\\games\\"}));
+  EXPECT_TRUE(link::FoldersOnTheWay("Epic\\GTAV").empty()) << "no root, nothing to go up to";
+  EXPECT_TRUE(link::FoldersOnTheWay("").empty());
+}
+
 // Where a link stored a target that cannot be opened now, the target's name tells.
 TEST(ReparseTargetTest, NamesThePathWithOrWithoutItsPrefixInAnyCase) {
   EXPECT_TRUE(link::ReparseTargetNames(L"\\??\\C:\\Steam\\GTAV\\x64\\audio\\",
