@@ -66,25 +66,63 @@ bool GameFolderUsable(const std::wstring& epicLocation) {
   return !link::EntryExists(gameFolder) || link::HoldPlainFolder(gameFolder).Valid();
 }
 
+// The folder the links will go into as it is now: the game folder when it is there, else the
+// Epic location that is to hold it.
+std::wstring FolderToAsk(const std::wstring& fullEpic) {
+  const std::wstring gameFolder = fullEpic + L"GTAV\\";
+  return link::FolderExists(gameFolder) ? gameFolder : fullEpic;
+}
+
+// Links made in the Steam copy, or around it, would change it or point into themselves. Judged
+// by what the folders are, so that a junction, a drive letter made for a folder or a short name
+// on either way is seen through; by their full paths as well, which tell where no handle can be
+// had.
+bool DestinationOverlapsSteam(const std::wstring& fullEpic, const std::wstring& steam) {
+  const std::wstring gameFolder = fullEpic + L"GTAV\\";
+  if (PathsOverlap(gameFolder, link::FullPath(steam))) return true;
+  const std::wstring asked = FolderToAsk(fullEpic);
+  return ChainsOverlap(link::RealFolderChain(asked), asked == gameFolder,
+                       link::RealFolderChain(steam));
+}
+
 // A share cannot hold junctions, and Windows does not follow links from a share to a local
-// drive; FAT32 and exFAT hold no links at all. What the system cannot tell passes.
-bool DestinationHoldsLinks(const std::wstring& epicLocation) {
-  if (epicLocation.compare(0, 2, L"\\\\") == 0) return false;
-  const link::VolumeFacts volume = link::VolumeOf(epicLocation);
-  return !volume.remote && FileSystemHoldsLinks(volume.fileSystem);
+// drive; FAT32 and exFAT hold no links at all. The file system is asked where the folder really
+// is (a junction may lead to another drive), else of the path's drive. What the system cannot
+// tell passes.
+bool DestinationHoldsLinks(const std::wstring& fullEpic) {
+  if (fullEpic.compare(0, 2, L"\\\\") == 0) return false;
+  const link::VolumeFacts volume = link::VolumeOf(fullEpic);
+  if (volume.remote) return false;
+  const std::wstring fileSystem = link::FileSystemWhereFolderIs(FolderToAsk(fullEpic));
+  return FileSystemHoldsLinks(fileSystem.empty() ? volume.fileSystem : fileSystem);
+}
+
+// OneDrive and its like turn new folders into placeholders (a later run then finds no plain
+// folder) and may upload what the links lead to. Asked of every folder on the Epic location's
+// way, as written and where it really is.
+bool InCloudSyncedFolder(const std::wstring& fullEpic) {
+  std::vector<std::wstring> folders = link::FoldersOnTheWay(fullEpic);
+  const std::vector<std::wstring> real = link::FoldersOnTheWay(link::RealPath(fullEpic));
+  folders.insert(folders.end(), real.begin(), real.end());
+  for (const std::wstring& folder : folders) {
+    link::EntryFacts facts;
+    if (link::ReadEntryFacts(folder, facts) && IsCloudSynced(facts.attributes, facts.reparseTag)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // What the run could not do as the user means it, each with its own message; null when the run
 // can go ahead. Each of these would otherwise run all the commands and report success.
 const char* RefusalOf(const std::wstring& steam, const std::wstring& epicLocation) {
   if (!link::HoldsAnyPlanName(steam)) return texts::kSteamFolderWithoutGameText;
+  if (link::IsEnhancedEdition(steam)) return texts::kEnhancedEditionText;
   const std::wstring fullEpic = link::FullPath(epicLocation);
   if (LastFolderIsGameFolder(fullEpic)) return texts::kEpicLocationIsGameFolderText;
-  // Links made in the Steam copy, or around it, would change it or point into themselves.
-  if (PathsOverlap(fullEpic + L"GTAV\\", link::FullPath(steam))) {
-    return texts::kDestinationOverlapsSteamText;
-  }
+  if (DestinationOverlapsSteam(fullEpic, steam)) return texts::kDestinationOverlapsSteamText;
   if (!DestinationHoldsLinks(fullEpic)) return texts::kDestinationCannotHoldLinksText;
+  if (InCloudSyncedFolder(fullEpic)) return texts::kCloudSyncedText;
   if (InterpreterMayExpand(steam, epicLocation)) return texts::kPercentInPathsText;
   return nullptr;
 }

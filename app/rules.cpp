@@ -82,6 +82,30 @@ bool PathsOverlap(const std::wstring& one, const std::wstring& other) {
   return std::equal(oneNames.begin(), oneNames.begin() + shared, otherNames.begin());
 }
 
+bool ChainsOverlap(const std::vector<link::FileIdentity>& destination, bool destinationExists,
+                   const std::vector<link::FileIdentity>& steam) {
+  if (destination.empty() || steam.empty()) return false;
+  const auto holds = [](const std::vector<link::FileIdentity>& chain,
+                        const link::FileIdentity& folder) {
+    return std::find(chain.begin(), chain.end(), folder) != chain.end();
+  };
+  // The Steam folder at or above the destination (or the Epic location that will hold it).
+  if (holds(destination, steam.front())) return true;
+  return destinationExists && holds(steam, destination.front());
+}
+
+bool IsCloudSynced(unsigned long attributes, unsigned long reparseTag) {
+  constexpr unsigned long kPinned = 0x00080000;
+  constexpr unsigned long kUnpinned = 0x00100000;
+  constexpr unsigned long kRecallOnDataAccess = 0x00400000;
+  constexpr unsigned long kReparsePoint = 0x00000400;
+  // IO_REPARSE_TAG_CLOUD and its sixteen variants, which differ in bits 12 to 15.
+  constexpr unsigned long kCloudTag = 0x9000001A;
+  constexpr unsigned long kCloudTagVariantBits = 0x0000F000;
+  if (attributes & (kPinned | kUnpinned | kRecallOnDataAccess)) return true;
+  return (attributes & kReparsePoint) && (reparseTag & ~kCloudTagVariantBits) == kCloudTag;
+}
+
 bool LastFolderIsGameFolder(const std::wstring& path) {
   const std::vector<std::wstring> names = UpperFolderNames(path);
   return !names.empty() && names.back() == L"GTAV";

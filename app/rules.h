@@ -3,6 +3,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "link/path_tests.h"
 
 namespace app {
 
@@ -38,6 +41,17 @@ bool FileSystemHoldsLinks(const std::wstring& fileSystemName);
 // True when two full paths name the same folder or one lies inside the other: compared by whole
 // folder names, without regard to case, a trailing backslash or none.
 bool PathsOverlap(const std::wstring& one, const std::wstring& other);
+
+// True when the destination game folder is, lies in, or holds the Steam game folder, by what the
+// folders are: each chain holds a folder's identity and those of the folders really above it,
+// nearest first (`destination` is the Epic location's when the game folder is not there yet,
+// and then it holds nothing). An empty chain tells nothing.
+bool ChainsOverlap(const std::vector<link::FileIdentity>& destination, bool destinationExists,
+                   const std::vector<link::FileIdentity>& steam);
+
+// True when a folder's attributes or reparse tag show a cloud-synced folder (OneDrive and
+// others through the Cloud Files API): pinned, unpinned or fetched on access, or a cloud tag.
+bool IsCloudSynced(unsigned long attributes, unsigned long reparseTag);
 
 // True when the path's last folder is named GTAV, in any case.
 bool LastFolderIsGameFolder(const std::wstring& path);

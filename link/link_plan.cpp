@@ -188,4 +188,9 @@ bool HoldsAnyPlanName(const std::wstring& steam) {
   return false;
 }
 
+bool IsEnhancedEdition(const std::wstring& steam) {
+  // The file system finds the name in any case.
+  return FileExists(steam + L"GTA5_Enhanced.exe");
+}
+
 }  // namespace link

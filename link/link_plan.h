@@ -67,4 +67,10 @@ PlanOutcome RunLinkPlan(const std::wstring& destination, const std::wstring& ste
 // dangle. Some are enough: the Epic client supplies the rest.
 bool HoldsAnyPlanName(const std::wstring& steam);
 
+// True when the Steam game folder (ending in a backslash) is the Enhanced edition's: it holds
+// GTA5_Enhanced.exe, in any case. That edition has many of the plan's names with other contents,
+// so the Epic client's verification would find every archive wrong and rewrite them through the
+// junctions into the Steam copy.
+bool IsEnhancedEdition(const std::wstring& steam);
+
 }  // namespace link

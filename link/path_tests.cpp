@@ -205,4 +205,114 @@ VolumeFacts VolumeOf(const std::wstring& path) {
   return facts;
 }
 
+std::wstring FileSystemWhereFolderIs(const std::wstring& path) {
+  console::ScopedHandle folder = OpenForIdentity(path);
+  wchar_t name[MAX_PATH + 1] = {};
+  if (!folder.Valid() || !GetVolumeInformationByHandleW(folder.Get(), nullptr, 0, nullptr, nullptr,
+                                                        nullptr, name, MAX_PATH + 1)) {
+    return std::wstring();
+  }
+  return name;
+}
+
+bool operator==(const FileIdentity& a, const FileIdentity& b) {
+  return a.volume == b.volume && a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
+}
+
+namespace {
+
+bool IdentityOf(HANDLE opened, FileIdentity& identity) {
+  BY_HANDLE_FILE_INFORMATION facts;
+  if (!GetFileInformationByHandle(opened, &facts)) return false;
+  identity = {facts.dwVolumeSerialNumber, facts.nFileIndexHigh, facts.nFileIndexLow};
+  return true;
+}
+
+// Where the root of a path ends: after "C:\", "\\?\C:\", "\\server\share\" or
+// "\\?\UNC\server\share\"; 0 when the path has no root of these kinds.
+size_t RootLength(const std::wstring& path) {
+  size_t start = 0;
+  bool unc = false;
+  if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+    start = 8;
+    unc = true;
+  } else if (path.compare(0, 4, L"\\\\?\\") == 0) {
+    start = 4;
+  } else if (path.compare(0, 2, L"\\\\") == 0) {
+    start = 2;
+    unc = true;
+  }
+  if (!unc) return path.size() >= start + 3 && path[start + 1] == L':' ? start + 3 : 0;
+  const size_t server = path.find(L'\\', start);
+  if (server == std::wstring::npos) return 0;
+  const size_t share = path.find(L'\\', server + 1);
+  return share == std::wstring::npos ? path.size() : share + 1;
+}
+
+}  // namespace
+
+namespace {
+
+std::wstring RealPathOf(HANDLE opened) {
+  wchar_t real[4 * MAX_PATH] = {};
+  const DWORD size = 4 * MAX_PATH;
+  const DWORD length = GetFinalPathNameByHandleW(opened, real, size, FILE_NAME_NORMALIZED);
+  return length == 0 || length >= size ? std::wstring() : std::wstring(real, length);
+}
+
+}  // namespace
+
+std::wstring RealPath(const std::wstring& path) {
+  console::ScopedHandle folder = OpenForIdentity(path);
+  return folder.Valid() ? RealPathOf(folder.Get()) : std::wstring();
+}
+
+std::vector<FileIdentity> RealFolderChain(const std::wstring& path) {
+  std::vector<FileIdentity> chain;
+  console::ScopedHandle folder = OpenForIdentity(path);
+  FileIdentity identity;
+  if (!folder.Valid() || !IdentityOf(folder.Get(), identity)) return chain;
+  chain.push_back(identity);
+  // Every folder above the real one, by its real path, which holds no link any more.
+  const std::vector<std::wstring> above = FoldersOnTheWay(RealPathOf(folder.Get()));
+  for (size_t i = 1; i < above.size(); ++i) {
+    console::ScopedHandle parent = OpenForIdentity(above[i]);
+    if (parent.Valid() && IdentityOf(parent.Get(), identity)) chain.push_back(identity);
+  }
+  return chain;
+}
+
+bool ReadEntryFacts(const std::wstring& path, EntryFacts& facts) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(EntryOf(path).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    // A root is no entry of a folder; its attributes still tell.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    facts = {attributes, 0};
+    return true;
+  }
+  FindClose(search);
+  const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  facts = {found.dwFileAttributes, reparse ? found.dwReserved0 : 0};
+  return true;
+}
+
+std::vector<std::wstring> FoldersOnTheWay(const std::wstring& path) {
+  std::vector<std::wstring> folders;
+  const size_t root = RootLength(path);
+  if (root == 0) return folders;
+  std::wstring folder = path;
+  while (folder.size() > root && folder.back() == L'\\') folder.pop_back();
+  for (;;) {
+    folders.push_back(folder);
+    if (folder.size() <= root) break;
+    // Back to the separator before the last folder's name.
+    size_t keep = folder.size();
+    while (keep > root && folder[keep - 1] != L'\\') --keep;
+    folder = folder.substr(0, keep > root ? keep - 1 : root);
+  }
+  return folders;
+}
+
 }  // namespace link

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "console/scoped_handle.h"
 
@@ -50,5 +51,38 @@ struct VolumeFacts {
   std::wstring fileSystem;  // the file system's name, such as "NTFS"
 };
 VolumeFacts VolumeOf(const std::wstring& path);
+
+// The file system's name of the volume where the folder really is, asked of the folder itself
+// opened through any link on the way; empty when the system cannot tell.
+std::wstring FileSystemWhereFolderIs(const std::wstring& path);
+
+// What a file or folder is, whatever path reaches it: its volume and its index there.
+struct FileIdentity {
+  unsigned long volume = 0;
+  unsigned long indexHigh = 0;
+  unsigned long indexLow = 0;
+};
+bool operator==(const FileIdentity& a, const FileIdentity& b);
+
+// The path where the folder really is, through any link or drive letter on the way, in the
+// system's long form ("\\?\C:\..."); empty when the system cannot tell.
+std::wstring RealPath(const std::wstring& path);
+
+// The folder the path leads to, through any link, a drive letter made for a folder or a short
+// name on the way, and every folder above it where it really is, nearest first; empty when the
+// folder cannot be opened.
+std::vector<FileIdentity> RealFolderChain(const std::wstring& path);
+
+// What the system tells of a folder entry itself, not following a link there: its attributes and
+// its reparse tag (0 when it is no reparse point); nothing when the entry cannot be read.
+struct EntryFacts {
+  unsigned long attributes = 0;
+  unsigned long reparseTag = 0;
+};
+bool ReadEntryFacts(const std::wstring& path, EntryFacts& facts);
+
+// The folder the path names and every folder above it, by the path as written, nearest first; each
+// without a trailing backslash but a root (C:\ or a share's).
+std::vector<std::wstring> FoldersOnTheWay(const std::wstring& path);
 
 }  // namespace link

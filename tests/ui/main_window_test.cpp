@@ -569,12 +569,14 @@ TEST_F(MainWindowTest, StartWithFoldersItCannotUseSaysNoFolderChosen) {
 }
 
 // What would run every command and then report success is refused, each with its own message,
-// before the confirmation; nothing runs or is made.
+// before the confirmation; nothing runs or is made. Wine shows no FAT drive and no cloud-synced
+// folder: those rules are tested alone.
 TEST_F(MainWindowTest, StartRefusesWhatCannotWorkAndSaysWhatToPick) {
   ASSERT_NO_FATAL_FAILURE(Start());
   const auto expectRefused = [&](const std::string& steam, const std::string& epic,
                                  const char* text) {
     SCOPED_TRACE("Steam " + Bytes(steam) + ", Epic " + Bytes(epic));
+    const auto epicBefore = conversion_rig::TreeSnapshot(epic);
     ASSERT_NO_FATAL_FAILURE(Pick(kSteamBrowseButton, steam));
     ASSERT_TRUE(FieldBecomes(kSteamField, steam));
     ASSERT_NO_FATAL_FAILURE(Pick(kEpicBrowseButton, epic));
@@ -584,7 +586,7 @@ TEST_F(MainWindowTest, StartRefusesWhatCannotWorkAndSaysWhatToPick) {
     EXPECT_TRUE(FocusBackOn(Control(kStartButton)));
     EXPECT_EQ(nullptr, FindTopLevelWindow(ludvane_->Id(), kProgressWindowClass));
     EXPECT_TRUE(IsWindowVisible(main_));
-    EXPECT_FALSE(FolderExists(epic + "GTAV"));
+    EXPECT_EQ(conversion_rig::TreeSnapshot(epic), epicBefore);
   };
   const std::string noGame = scratch_.Path() + "NoGame\\";
   const std::string gameFolder = scratch_.Path() + "gtav\\";
@@ -599,9 +601,41 @@ TEST_F(MainWindowTest, StartRefusesWhatCannotWorkAndSaysWhatToPick) {
   expectRefused(steamFolder_, insideSteam, texts::kDestinationOverlapsSteamText);
   expectRefused(steamFolder_, percents, texts::kPercentInPathsText);
 
+  // The Enhanced edition, whatever the case of its program's name.
+  const std::string enhanced = scratch_.Path() + "Enhanced\\";
+  ASSERT_TRUE(CreateDirectoryA(enhanced.c_str(), nullptr));
+  ASSERT_TRUE(conversion_rig::WriteFileBytes(enhanced + "common.rpf", ""));
+  ASSERT_TRUE(conversion_rig::WriteFileBytes(enhanced + "gta5_enhanced.EXE", ""));
+  expectRefused(enhanced, epicFolder_, texts::kEnhancedEditionText);
+
+  // The same folders by other ways than their paths: an Epic location that is a junction into
+  // the Steam folder, one on a drive letter made for the Steam folder's parent, and the game
+  // moved with a junction left where Steam looks, its real parent picked as the Epic location.
+  {
+    PlantedFolderLink intoSteam(scratch_.Path() + "Shortcut", steamFolder_);
+    ASSERT_TRUE(intoSteam.Planted());
+    expectRefused(steamFolder_, scratch_.Path() + "Shortcut\\",
+                  texts::kDestinationOverlapsSteamText);
+  }
+  {
+    FolderDrive letter(scratch_.Path(), DRIVE_FIXED);
+    ASSERT_FALSE(letter.Root().empty()) << "no drive letter could be made for a folder";
+    expectRefused(steamFolder_, letter.Root() + "Steam\\", texts::kDestinationOverlapsSteamText);
+  }
+  const std::string moved = scratch_.Path() + "Games\\";
+  ASSERT_TRUE(CreateDirectoryA(moved.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((moved + "GTAV\\").c_str(), nullptr));
+  ASSERT_TRUE(conversion_rig::WriteFileBytes(moved + "GTAV\\common.rpf", ""));
+  {
+    PlantedFolderLink leftBehind(scratch_.Path() + "Grand Theft Auto V", moved + "GTAV\\");
+    ASSERT_TRUE(leftBehind.Planted());
+    expectRefused(scratch_.Path() + "Grand Theft Auto V\\", moved,
+                  texts::kDestinationOverlapsSteamText);
+  }
+
   const std::string shared = scratch_.Path() + "Share\\";
   ASSERT_TRUE(CreateDirectoryA(shared.c_str(), nullptr));
-  NetworkDrive network(shared);
+  FolderDrive network(shared, DRIVE_REMOTE);
   ASSERT_FALSE(network.Root().empty()) << "no drive could be marked as a network drive";
   expectRefused(steamFolder_, network.Root(), texts::kDestinationCannotHoldLinksText);
   EXPECT_TRUE(conversion_rig::TreeSnapshot(shared).empty());

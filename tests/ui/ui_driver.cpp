@@ -583,7 +583,7 @@ bool StartUnixProgram(const std::wstring& program, const std::wstring& arguments
 }
 
 // Wine's own request to its mount manager (in Wine 8's layout), as winecfg makes it: a drive
-// letter for a Unix folder, as a network drive; with no folder, the letter is taken away.
+// letter for a Unix folder, of a drive type; with no folder, the letter is taken away.
 constexpr DWORD kDefineUnixDrive =
     CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 struct MountManagerUnixDrive {
@@ -598,10 +598,10 @@ struct MountManagerUnixDrive {
   USHORT labelOffset;
 };
 
-bool DefineUnixDrive(char letter, const std::string& unixFolder) {
+bool DefineUnixDrive(char letter, const std::string& unixFolder, UINT driveType) {
   MountManagerUnixDrive drive = {};
   drive.letter = static_cast<WCHAR>(letter);
-  drive.type = unixFolder.empty() ? DRIVE_NO_ROOT_DIR : DRIVE_REMOTE;
+  drive.type = unixFolder.empty() ? DRIVE_NO_ROOT_DIR : driveType;
   drive.mountPointOffset = unixFolder.empty() ? 0 : sizeof drive;
   drive.size = static_cast<ULONG>(sizeof drive + (unixFolder.empty() ? 0 : unixFolder.size() + 1));
   std::string request(reinterpret_cast<const char*>(&drive), sizeof drive);
@@ -676,25 +676,25 @@ ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent)
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
-NetworkDrive::NetworkDrive(const std::string& folder) {
+FolderDrive::FolderDrive(const std::string& folder, UINT driveType) {
   const std::string unixFolder = UnixPathOf(folder);
   if (unixFolder.empty()) return;
   const DWORD used = GetLogicalDrives();
   for (char letter = 'N'; letter <= 'Y'; ++letter) {
     if (used & (1u << (letter - 'A'))) continue;
     const std::string root = std::string(1, letter) + ":\\";
-    if (!DefineUnixDrive(letter, unixFolder)) return;
-    if (GetDriveTypeA(root.c_str()) == DRIVE_REMOTE) {
+    if (!DefineUnixDrive(letter, unixFolder, driveType)) return;
+    if (GetDriveTypeA(root.c_str()) == driveType) {
       root_ = root;
     } else {
-      DefineUnixDrive(letter, "");
+      DefineUnixDrive(letter, "", driveType);
     }
     return;
   }
 }
 
-NetworkDrive::~NetworkDrive() {
-  if (!root_.empty()) DefineUnixDrive(root_[0], "");
+FolderDrive::~FolderDrive() {
+  if (!root_.empty()) DefineUnixDrive(root_[0], "", DRIVE_NO_ROOT_DIR);
 }
 
 bool KeepStandInFilesIn(const std::string& folder) {

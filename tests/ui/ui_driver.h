@@ -260,19 +260,20 @@ class PlantedFolderLink {
   bool planted_ = false;
 };
 
-// A drive letter that Wine maps to `folder` and reports as a network drive (DRIVE_REMOTE) for
-// the object's life. Wine's mount manager makes the letter in the prefix's dosdevices and marks
-// it "network" under HKLM\Software\Wine\Drives, and takes both away again at the end. Asked by
-// its own request, as winecfg does: the manager reads that registry value only when it starts.
-class NetworkDrive {
+// A drive letter that Wine maps to `folder` and reports as `driveType` for the object's life:
+// DRIVE_REMOTE for a network drive, DRIVE_FIXED for a letter made for a folder as subst does.
+// Wine's mount manager makes the letter in the prefix's dosdevices and notes its type under
+// HKLM\Software\Wine\Drives, and takes both away again at the end. Asked by its own request, as
+// winecfg does: the manager reads that registry value only when it starts.
+class FolderDrive {
  public:
-  explicit NetworkDrive(const std::string& folder);
-  ~NetworkDrive();
-  NetworkDrive(const NetworkDrive&) = delete;
-  NetworkDrive& operator=(const NetworkDrive&) = delete;
+  FolderDrive(const std::string& folder, UINT driveType);
+  ~FolderDrive();
+  FolderDrive(const FolderDrive&) = delete;
+  FolderDrive& operator=(const FolderDrive&) = delete;
 
-  // The drive's root, such as "N:\", once it shows as a network drive; empty when it could not
-  // be made (outside Wine, or no letter free).
+  // The drive's root, such as "N:\", once it shows with its type; empty when it could not be
+  // made (outside Wine, or no letter free).
   const std::string& Root() const { return root_; }
 
  private:

@@ -187,6 +187,24 @@ TEST_F(LinkPlanTest, RefusedLinksAreInPlaceOnlyWhenTheirNameLeadsToTheSteamItem)
                                  {L"x64\\audio\\", MissingCause::kNameTaken, L""}}));
 }
 
+TEST(FoldersOnTheWayTest, GoUpToTheRootOfEveryKindOfPath) {
+  using Folders = std::vector<std::wstring>;
+  EXPECT_EQ(link::FoldersOnTheWay(L"D:\\Epic Games\\GTA\\"),
+            (Folders{L"D:\\Epic Games\\GTA", L"D:\\Epic Games", L"D:\\"}));
+  EXPECT_EQ(link::FoldersOnTheWay(L"D:\\"), (Folders{L"D:\\"}));
+  EXPECT_EQ(link::FoldersOnTheWay(L"\\\\?\\C:\\Users\\me"),
+            (Folders{L"\\\\?\\C:\\Users\\me", L"\\\\?\\C:\\Users", L"\\\\?\\C:\\"}));
+  EXPECT_EQ(link::FoldersOnTheWay(L"\\\\nas\\games\\Epic\\"),
+            (Folders{L"\\\\nas\\games\\Epic", L"\\\\nas\\games\\"}));
+  EXPECT_EQ(link::FoldersOnTheWay(L"\\\\?\\UNC\\nas\\games\\Epic"),
+            (Folders{L"\\\\?\\UNC\\nas\\games\\Epic", L"\\\\?\\UNC\\nas\\games\\"}));
+  EXPECT_TRUE(link::FoldersOnTheWay(L"Epic\\GTAV").empty()) << "no root, nothing to go up to";
+  EXPECT_TRUE(link::FoldersOnTheWay(L"").empty());
+  // 乗 (0x81 0x5C in code page 936) is one character, whatever the system's code page.
+  EXPECT_EQ(link::FoldersOnTheWay(L"D:\\\u4E57\\GTAV"),
+            (Folders{L"D:\\\u4E57\\GTAV", L"D:\\\u4E57", L"D:\\"}));
+}
+
 // Where a link stored a target that cannot be opened now, the target's name tells.
 TEST(ReparseTargetTest, NamesThePathWithOrWithoutItsPrefixInAnyCase) {
   EXPECT_TRUE(link::ReparseTargetNames(L"\\??\\C:\\Steam\\GTAV\\x64\\audio\\",

@@ -9,16 +9,19 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/texts.h"
 
 namespace {
 
+using app::ChainsOverlap;
 using app::ClampPositionIntoRange;
 using app::ClampProgressValue;
 using app::EndsInBackslash;
 using app::FileSystemHoldsLinks;
 using app::InterpreterMayExpand;
+using app::IsCloudSynced;
 using app::IsFullFolderPath;
 using app::LastFolderIsGameFolder;
 using app::NormalizedTimerPeriod;
@@ -91,6 +94,43 @@ TEST(StartRefusals, OverlapIsByWholeFolderNamesInAnyCase) {
   EXPECT_TRUE(PathsOverlap(L"\\\\nas\\games\\GTAV\\", L"\\\\NAS\\Games\\"));
 }
 
+// Each chain: a folder and the folders really above it, nearest first.
+TEST(StartRefusals, IdentityOverlapSeesTheSteamFolderAtOrAboveTheDestinationOrBelowIt) {
+  using Chain = std::vector<link::FileIdentity>;
+  const link::FileIdentity root{7, 0, 5}, games{7, 0, 40}, steamapps{7, 0, 41}, steam{7, 0, 42},
+      epic{7, 0, 43}, game{7, 0, 44}, otherDrive{8, 0, 42};
+  const Chain steamChain = {steam, steamapps, root};
+  // The destination is the Steam folder (the game moved, a junction left where Steam looks).
+  EXPECT_TRUE(ChainsOverlap({steam, games, root}, true, steamChain));
+  // The Epic location is the Steam folder, or lies in it, reached through a junction or a drive
+  // letter: the game folder made there would lie in it.
+  EXPECT_TRUE(ChainsOverlap(steamChain, false, steamChain));
+  EXPECT_TRUE(ChainsOverlap({epic, steam, steamapps, root}, false, steamChain));
+  // The game folder is there and holds the Steam folder.
+  EXPECT_TRUE(ChainsOverlap({game, epic, root}, true, {steam, game, epic, root}));
+  // An Epic location above the Steam folder gets its game folder beside it.
+  EXPECT_FALSE(ChainsOverlap({epic, root}, false, {steam, epic, root}));
+  EXPECT_FALSE(ChainsOverlap({game, epic, root}, true, {steam, epic, root}));
+  EXPECT_FALSE(ChainsOverlap({otherDrive}, true, steamChain)) << "the same index on another volume";
+  EXPECT_FALSE(ChainsOverlap({}, false, steamChain)) << "what cannot be opened tells nothing";
+  EXPECT_FALSE(ChainsOverlap(steamChain, true, {}));
+}
+
+TEST(StartRefusals, CloudSyncedFoldersAreKnownByTheirAttributesOrTag) {
+  constexpr unsigned long kFolder = FILE_ATTRIBUTE_DIRECTORY;
+  constexpr unsigned long kReparse = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  for (unsigned long cloud : {0x00080000ul, 0x00100000ul, 0x00400000ul}) {
+    EXPECT_TRUE(IsCloudSynced(kFolder | cloud, 0)) << std::hex << cloud;
+  }
+  for (unsigned long tag : {0x9000001Aul, 0x9000101Aul, 0x9000F01Aul}) {
+    EXPECT_TRUE(IsCloudSynced(kReparse, tag)) << std::hex << tag;
+  }
+  EXPECT_FALSE(IsCloudSynced(kFolder, 0));
+  EXPECT_FALSE(IsCloudSynced(kReparse, 0xA0000003)) << "a junction";
+  EXPECT_FALSE(IsCloudSynced(kReparse, 0xA000000C)) << "a symbolic link";
+  EXPECT_FALSE(IsCloudSynced(kFolder, 0x9000001A)) << "a tag without a reparse point";
+}
+
 TEST(StartRefusals, OnlyALastFolderNamedGTAVIsTheGameFolder) {
   for (const wchar_t* game : {L"D:\\Epic Games\\GTAV\\", L"D:\\Epic Games\\gtav\\", L"D:\\GTAV"}) {
     EXPECT_TRUE(LastFolderIsGameFolder(game)) << game;
@@ -158,6 +198,8 @@ TEST(Texts, EveryTextConvertsFromCodePage936) {
       texts::kSteamPickerTitle,
       texts::kEpicPickerTitle,
       texts::kNoFolderChosenText,
+      texts::kEnhancedEditionText,
+      texts::kCloudSyncedText,
       texts::kSteamFolderWithoutGameText,
       texts::kEpicLocationIsGameFolderText,
       texts::kDestinationOverlapsSteamText,
