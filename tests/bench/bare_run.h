@@ -39,8 +39,7 @@ inline std::vector<std::string> PlanLines(const std::string& destination,
 // holds for a moment after its last user ended can make one attempt fall short.
 inline bool RemoveTree(const std::string& path) {
   return ui_driver::WaitUntil([&] {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    ui_driver::RemoveTree(path);
     return !ui_driver::FolderExists(path);
   });
 }

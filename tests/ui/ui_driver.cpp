@@ -641,8 +641,6 @@ PlantedFolderLink::~PlantedFolderLink() {
   WaitUntil([&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
-namespace {
-
 // Links the stand-in made are Unix symbolic links, which Wine's own removal would follow into
 // what they lead to: under Wine the tree goes with rm, which never follows one.
 void RemoveTree(const std::string& folder) {
@@ -657,8 +655,6 @@ void RemoveTree(const std::string& folder) {
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
 }
-
-}  // namespace
 
 ScratchFolder::ScratchFolder(const std::string& name, const std::string& parent) {
   std::string base = parent;

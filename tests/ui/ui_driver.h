@@ -242,6 +242,10 @@ class ScratchFolder {
 
 bool FolderExists(const std::string& path);
 
+// Removes the folder and all it holds, with Unix's rm: a link is removed, never what it leads to
+// (Wine's own removal, and std::filesystem's through it, deletes through a Unix symbolic link).
+void RemoveTree(const std::string& folder);
+
 // A link someone planted: a Unix symbolic link from `link` to the folder `target`, which Wine
 // shows as a folder that is a reparse point, as Windows shows a junction. Taken away again
 // when the object ends, without touching the target (Wine's own removal would follow it).
